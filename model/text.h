@@ -1,0 +1,20 @@
+#pragma once
+// Bounded text helpers for the fixed-size single-byte buffers the stored
+// format and the driver use. None depends on the process locale.
+#include <cstddef>
+
+namespace klangrid {
+
+// Copies at most size-1 bytes of src into dst and always NUL-terminates
+// (size > 0). Returns false when src had to be cut.
+bool CopyBounded(char* dst, std::size_t size, const char* src);
+// Appends src to the NUL-terminated text in dst, within size; false when cut.
+bool AppendBounded(char* dst, std::size_t size, const char* src);
+// Maps A..Z to a..z in place and leaves every other byte alone.
+void AsciiLower(char* text);
+// Maps a..z to A..Z in place and leaves every other byte alone.
+void AsciiUpper(char* text);
+// Whole-text equality with A..Z and a..z taken as equal.
+bool EqualsIgnoreAsciiCase(const char* a, const char* b);
+
+}  // namespace klangrid

@@ -1,0 +1,46 @@
+#pragma once
+// Where and how the maps, device names and schemes are stored. The driver
+// reads the active key, so names, sizes and orders here are fixed.
+#include <cstddef>
+#include <functional>
+
+#include "model/map_tables.h"
+#include "store/settings_store.h"
+
+namespace klangrid {
+
+constexpr const char* kFactoryKeyPath = "Software\\Kestro";
+constexpr const char* kFactoryKeyPathUpper = "SOFTWARE\\Kestro";  // as the Default command writes it
+constexpr const char* kActiveKeyPath = "SOFTWARE\\Kestro\\AudioDriver";
+constexpr const char* kSoftSynNameValue = "SoftSynDeviceName";
+constexpr const char* kMpuNameValue = "MPUDeviceName";
+constexpr const char* kSchemeValue = "Scheme";
+
+constexpr std::size_t kSchemeNameSize = 80;    // an enumerated or typed scheme name
+constexpr std::size_t kKeyPathSize = 120;      // a key path
+constexpr std::size_t kSchemeValueSize = 20;   // the "Scheme" value, always written whole
+
+// Six writes: Instrument0, Percussion0, Instrument1, ... Returns the first
+// failing status, kStoreOk when all six succeeded; it always tries all six.
+long WriteMapValues(SettingsStore& store, SettingsStore::Key key, const MapTables& tables);
+// Reads the masks in slot order; stops at the first missing "Instrument<n>".
+void ReadMapValues(SettingsStore& store, SettingsStore::Key key, MapTables& tables);
+// Create-or-open the factory key and write the current masks there.
+long WriteFactoryDefaults(SettingsStore& store, const MapTables& tables);
+// Device names of slots 0 and 1, the masks, and the active scheme name.
+// activeName is always zero-filled first and NUL-terminated within its 20 bytes.
+void ReadActiveConfiguration(SettingsStore& store, MapTables& tables,
+                             char (&activeName)[kSchemeValueSize]);
+// "SOFTWARE\Kestro\AudioDriver\" + name into path; false when cut to fit.
+bool SchemeKeyPath(const char* name, char (&path)[kKeyPathSize]);
+// Hands each subkey name of the active key to visit in enumeration order
+// while visit returns true; ends at the first failing index.
+void EnumerateSchemes(SettingsStore& store, const std::function<bool(const char*)>& visit);
+// Deletes the scheme's key. An empty name is refused (it would name the
+// active key itself) with a non-zero status.
+long DeleteSchemeKey(SettingsStore& store, const char* name);
+// "Scheme" as REG_SZ of exactly 20 bytes: the name cut to 19 characters, then
+// zeros.
+long WriteActiveSchemeName(SettingsStore& store, SettingsStore::Key key, const char* name);
+
+}  // namespace klangrid
