@@ -1,0 +1,26 @@
+#include "ui/toolkit/application.h"
+
+#include <commctrl.h>
+
+namespace klangrid::ui {
+namespace {
+Application* gCurrent = nullptr;
+}
+
+Application::Application() { gCurrent = this; }
+Application::~Application() {
+  if (gCurrent == this) gCurrent = nullptr;
+}
+
+Application* Application::Current() { return gCurrent; }
+
+int Application::Run() {
+  // The list views live in comctl32; their window class exists only once
+  // it is registered here.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  InitInstance();
+  return 0;
+}
+
+}  // namespace klangrid::ui

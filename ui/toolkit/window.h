@@ -1,0 +1,28 @@
+#pragma once
+// A non-owning window handle with one method per message or API call.
+#include <windows.h>
+
+namespace klangrid::ui {
+
+class Window {
+ public:
+  Window() = default;
+  explicit Window(HWND hwnd) : hwnd_(hwnd) {}
+
+  HWND Handle() const { return hwnd_; }
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return SendMessageA(hwnd_, message, wParam, lParam);
+  }
+  BOOL Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return PostMessageA(hwnd_, message, wParam, lParam);
+  }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  BOOL Enable(bool enable) const { return EnableWindow(hwnd_, enable ? TRUE : FALSE); }
+  bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+
+ protected:
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace klangrid::ui
