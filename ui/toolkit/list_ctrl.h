@@ -1,8 +1,9 @@
 #pragma once
 // Report-view list: each method sends one LVM_ message; -1 means "none".
+// clang-format off
+#include "ui/toolkit/window.h"  // windows.h must come before commctrl.h
 #include <commctrl.h>
-
-#include "ui/toolkit/window.h"
+// clang-format on
 
 namespace klangrid::ui {
 

@@ -1,0 +1,21 @@
+#pragma once
+// The two report lists that show and edit the routing tables.
+#include "model/map_tables.h"
+#include "ui/toolkit/list_ctrl.h"
+
+namespace klangrid::ui {
+
+// Three columns in each list: number, name, device.
+void InsertMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList);
+// Rows from the tables of kind; a row routed nowhere is shown on slot 0's
+// device and repaired to slot 0 in the tables. Redraw is suspended meanwhile.
+void FillMapList(const ListCtrl& list, RowKind kind, MapTables& tables);
+// Empties the list and fills it again.
+void RefillMapList(const ListCtrl& list, RowKind kind, MapTables& tables);
+// Makes a click on any column of a row select that row.
+void SelectRowOnClick(const ListCtrl& list);
+// Double-click: select the row under the cursor, ask for a device, route
+// every selected row to it.
+void AssignFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& tables);
+
+}  // namespace klangrid::ui

@@ -1,0 +1,59 @@
+#pragma once
+// The program's main dialog: both map lists, the scheme box and its commands.
+#include "devices/midi_output_enumerator.h"
+#include "model/map_tables.h"
+#include "store/registry_layout.h"
+#include "store/settings_store.h"
+#include "ui/toolkit/combo_box.h"
+#include "ui/toolkit/dialog.h"
+#include "ui/toolkit/list_ctrl.h"
+
+namespace klangrid::ui {
+
+class MapperDialog : public Dialog {
+ public:
+  MapperDialog(MapTables& tables, SettingsStore& store, MidiOutputEnumerator& outputs,
+               HWND owner = nullptr);
+  ~MapperDialog() override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(DataExchange& dx) override;
+  bool OnMessage(Message& message) override;
+  void OnOK() override;  // scheme commands
+
+ private:
+  friend struct MapperDialogMessages;
+
+  // Window chores.
+  void OnSysCommand(Message& message);
+  void OnPaint(Message& message);
+  void OnQueryDragIcon(Message& message);
+  // Map lists.
+  void OnInstrumentDblClk(Message& message);
+  void OnDrumDblClk(Message& message);
+  void OnInstrumentClick(Message& message);
+  void OnDrumClick(Message& message);
+  // Scheme commands.
+  void OnSaveAs(Message& message);
+  void OnSchemeSelEndOk(Message& message);
+  void OnDefaultScheme(Message& message);
+  void OnDeleteScheme(Message& message);
+  void LoadSelectedScheme();
+  void RefillLists();
+  // Shows one of the few failure messages.
+  void ReportFailure(const char* text);
+
+  MapTables& tables_;
+  SettingsStore& store_;
+  MidiOutputEnumerator& outputs_;
+
+  ComboBox schemeList_;
+  ListCtrl instrumentList_;
+  ListCtrl drumList_;
+  char ActiveKeyPath[kKeyPathSize] = {};
+  int LoadDefaultsPending = 0;
+  HICON icon_ = nullptr;
+};
+
+}  // namespace klangrid::ui

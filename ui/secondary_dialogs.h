@@ -1,0 +1,62 @@
+#pragma once
+// The five small modal dialogs the main dialog opens.
+#include <string>
+
+#include "model/map_tables.h"
+#include "ui/toolkit/combo_box.h"
+#include "ui/toolkit/dialog.h"
+
+namespace klangrid::ui {
+
+class AboutDialog : public Dialog {
+ public:
+  AboutDialog();
+};
+
+// Lists the three device names in slot order; after IDOK GetSelectedSlot()
+// is always 0, 1 or 2.
+class DeviceSelectDialog : public Dialog {
+ public:
+  explicit DeviceSelectDialog(const MapTables& tables, HWND owner = nullptr);
+  int GetSelectedSlot() const { return SelectedSlot; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void DoDataExchange(DataExchange& dx) override;
+
+ private:
+  const MapTables& tables_;
+  ComboBox DeviceCombo;
+  int SelectedSlot = 0;
+};
+
+// Asks for a scheme name: at most kMaxSchemeNameChars characters, not empty,
+// no backslash; blanks and capitals pass unchanged.
+class SaveSchemeDialog : public Dialog {
+ public:
+  static constexpr int kMaxSchemeNameChars = 19;
+  explicit SaveSchemeDialog(HWND owner = nullptr);
+  std::string SchemeName;
+
+ protected:
+  void OnOK() override;
+  void DoDataExchange(DataExchange& dx) override;
+};
+
+// Ends with 1 for OK and 0 for every way of cancelling.
+class OverwriteConfirmDialog : public Dialog {
+ public:
+  explicit OverwriteConfirmDialog(HWND owner = nullptr);
+
+ protected:
+  void OnOK() override;
+  void OnCancel() override;
+};
+
+class DeleteConfirmDialog : public Dialog {
+ public:
+  explicit DeleteConfirmDialog(HWND owner = nullptr);
+};
+
+}  // namespace klangrid::ui
