@@ -1,0 +1,85 @@
+#include "store/win/registry_store.h"
+
+#include <cstring>
+#include <vector>
+
+namespace klangrid {
+
+namespace {
+
+HKEY AsHkey(SettingsStore::Key key) { return static_cast<HKEY>(key); }
+
+// The registry calls hand back the key passed in when the subkey is empty;
+// a caller closing that handle would close the root, so an empty path (which
+// names the root, not a key below it) is refused.
+bool NamesKeyBelowRoot(const char* path) { return path && path[0] != '\0'; }
+
+bool IsStringType(unsigned long type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+}  // namespace
+
+long RegistryStore::CreateKey(const char* path, Key* key) {
+  if (!NamesKeyBelowRoot(path)) return ERROR_INVALID_PARAMETER;
+  HKEY opened = nullptr;
+  const LONG status = RegCreateKeyA(root_, path, &opened);
+  if (status == ERROR_SUCCESS) *key = opened;
+  return status;
+}
+
+long RegistryStore::OpenKey(const char* path, Key* key) {
+  if (!NamesKeyBelowRoot(path)) return ERROR_INVALID_PARAMETER;
+  HKEY opened = nullptr;
+  const LONG status = RegOpenKeyA(root_, path, &opened);
+  if (status == ERROR_SUCCESS) *key = opened;
+  return status;
+}
+
+long RegistryStore::QueryValue(Key key, const char* name, void* buffer, unsigned long size) {
+  // RegQueryValueExA may write into the buffer although it fails with
+  // ERROR_MORE_DATA, and for a string without its NUL it stores a NUL after
+  // the data when there is room. Reading into a copy keeps both away from the
+  // caller: only the value's own bytes arrive, and only on success.
+  std::vector<BYTE> scratch(size ? size : 1);
+  DWORD length = size;
+  const LONG status = RegQueryValueExA(AsHkey(key), name, nullptr, nullptr,
+                                       buffer ? scratch.data() : nullptr, &length);
+  if (status == ERROR_SUCCESS && buffer && length <= size) std::memcpy(buffer, scratch.data(), length);
+  return status;
+}
+
+long RegistryStore::SetValue(Key key, const char* name, unsigned long type, const void* data,
+                             unsigned long length) {
+  const BYTE* bytes = static_cast<const BYTE*>(data);
+  if (IsStringType(type) && bytes && length > 0 && bytes[length - 1] != 0) {
+    // For text that does not end in NUL, RegSetValueExA reads the byte after
+    // the data and stores one byte more when that is a NUL. Hand it a copy
+    // followed by a non-NUL byte, so it reads nothing of ours and stores
+    // exactly the length given.
+    std::vector<BYTE> copy(bytes, bytes + length);
+    copy.push_back(1);
+    return RegSetValueExA(AsHkey(key), name, 0, type, copy.data(), length);
+  }
+  return RegSetValueExA(AsHkey(key), name, 0, type, bytes, length);
+}
+
+long RegistryStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned long size) {
+  std::vector<char> scratch(size ? size : 1);
+  const LONG status = RegEnumKeyA(AsHkey(key), index, scratch.data(), size);
+  if (status == ERROR_SUCCESS) {
+    scratch.back() = '\0';
+    std::memcpy(buffer, scratch.data(), std::strlen(scratch.data()) + 1);
+  }
+  return status;
+}
+
+long RegistryStore::DeleteKey(const char* path) {
+  // RegDeleteKeyA with an empty subkey deletes the key handed in: the root.
+  if (!NamesKeyBelowRoot(path)) return ERROR_INVALID_PARAMETER;
+  return RegDeleteKeyA(root_, path);
+}
+
+long RegistryStore::CloseKey(Key key) { return RegCloseKey(AsHkey(key)); }
+
+}  // namespace klangrid
