@@ -55,6 +55,7 @@ struct RegistryBackend {
 template <typename Backend>
 class StoreContract : public ::testing::Test {
  protected:
+  Backend backend;  // before store, which refers into it
   SettingsStore& store = backend.Store();
 
   void MakeKey(const std::string& path) {
@@ -97,8 +98,6 @@ class StoreContract : public ::testing::Test {
     store.CloseKey(key);
     return names;
   }
-
-  Backend backend;
 };
 
 #ifdef _WIN32
