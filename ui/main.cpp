@@ -1,7 +1,22 @@
-// Entry point: hands over to the one application object.
+// Entry point: wires the program's real dependencies into the one
+// application object and hands over to it.
 #include <windows.h>
 
-#include "ui/toolkit/application.h"
+#include "devices/win/winmm_enumerator.h"
+#include "model/map_tables.h"
+#include "store/win/registry_store.h"
+#include "ui/mapper_app.h"
+
+namespace {
+
+// Constructed in this order before WinMain runs; the tables start as the
+// factory defaults, which the start-up writes to the factory key.
+klangrid::MapTables gTables;
+klangrid::RegistryStore gRegistry(HKEY_LOCAL_MACHINE);
+klangrid::WinmmEnumerator gOutputs;
+klangrid::ui::MapperApp gApp(gTables, gRegistry, gOutputs);
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   klangrid::ui::Application* app = klangrid::ui::Application::Current();

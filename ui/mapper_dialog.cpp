@@ -1,0 +1,170 @@
+#include "ui/mapper_dialog.h"
+
+#include "devices/device_naming.h"
+#include "model/text.h"
+#include "res/resource.h"
+#include "ui/map_lists.h"
+#include "ui/secondary_dialogs.h"
+
+namespace klangrid::ui {
+namespace {
+
+// Our own system-menu command; the system's own SC_ ids start at 0xF000,
+// and the low four bits of a WM_SYSCOMMAND id are the system's to use.
+constexpr UINT kAboutCommand = 0x0010;
+constexpr UINT kSysCommandIdMask = 0xFFF0;
+constexpr int kAboutTextSize = 64;
+
+}  // namespace
+
+struct MapperDialogMessages {
+  using D = MapperDialog;
+  static constexpr MessageEntry<D> kTable[] = {
+      {WM_SYSCOMMAND, 0, 0, &D::OnSysCommand},
+      {WM_PAINT, 0, 0, &D::OnPaint},
+      {WM_QUERYDRAGICON, 0, 0, &D::OnQueryDragIcon},
+      {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_DBLCLK), &D::OnInstrumentDblClk},
+      {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_DBLCLK), &D::OnDrumDblClk},
+      {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_CLICK), &D::OnInstrumentClick},
+      {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_CLICK), &D::OnDrumClick},
+      {WM_COMMAND, IDC_SAVE_AS, BN_CLICKED, &D::OnSaveAs},
+      {WM_COMMAND, IDC_SCHEME_COMBO, CBN_SELENDOK, &D::OnSchemeSelEndOk},
+      {WM_COMMAND, IDC_DEFAULT, BN_CLICKED, &D::OnDefaultScheme},
+      {WM_COMMAND, IDC_DELETE, BN_CLICKED, &D::OnDeleteScheme},
+      {WM_DESTROY, 0, 0, &D::OnDestroy},
+  };
+};
+
+MapperDialog::MapperDialog(MapTables& tables, SettingsStore& store, MidiOutputEnumerator& outputs,
+                           HWND owner)
+    : Dialog(IDD_MAPPER_DIALOG, owner), tables_(tables), store_(store), outputs_(outputs) {
+  icon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+// The icon came from LoadIcon, which shares it; it must not be destroyed.
+MapperDialog::~MapperDialog() = default;
+
+void MapperDialog::DoDataExchange(DataExchange& dx) {
+  DDX_Control(dx, IDC_SCHEME_COMBO, schemeList_);
+  DDX_Control(dx, IDC_INSTRUMENT_LIST, instrumentList_);
+  DDX_Control(dx, IDC_DRUM_LIST, drumList_);
+}
+
+bool MapperDialog::OnMessage(Message& message) {
+  return Route(*this, MapperDialogMessages::kTable, message);
+}
+
+BOOL MapperDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+  // Dialogs opened without an owner (About) are owned by this one.
+  SetMainWindow(hwnd_);
+
+  char aboutText[kAboutTextSize] = {};
+  LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, aboutText, sizeof aboutText);
+  HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
+  if (systemMenu && aboutText[0] != '\0') {
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, kAboutCommand, aboutText);
+  }
+  Send(WM_SETICON, ICON_BIG, LPARAM(icon_));
+  Send(WM_SETICON, ICON_SMALL, LPARAM(icon_));
+
+  LoadDefaultsPending = 0;
+  // The tables still hold the built-in defaults here, so the factory key
+  // always matches this program version.
+  WriteFactoryDefaults(store_, tables_);
+  CopyBounded(ActiveKeyPath, sizeof ActiveKeyPath, kActiveKeyPath);
+  char activeName[kSchemeValueSize];
+  ReadActiveConfiguration(store_, tables_, activeName);
+
+  InsertMapColumns(instrumentList_, drumList_);
+  ResolveDeviceNames(outputs_, tables_);
+  FillMapList(instrumentList_, RowKind::Instrument, tables_);
+  FillMapList(drumList_, RowKind::Percussion, tables_);
+
+  int schemeCount = 0;
+  EnumerateSchemes(store_, [this, &schemeCount](const char* name) {
+    schemeList_.AddString(name);
+    ++schemeCount;
+    return true;
+  });
+  // CB_SETCURSEL sends no CBN_SELENDOK, so the scheme is shown as active
+  // without being loaded: the maps stay those just read.
+  schemeList_.SetCurSel(FindActiveScheme(activeName));
+
+  if (schemeCount == 0) {
+    EnableWindow(Item(IDC_DELETE), FALSE);
+    schemeList_.Enable(false);
+  }
+  return TRUE;
+}
+
+int MapperDialog::FindActiveScheme(const char* activeName) const {
+  if (activeName[0] == '\0') return -1;
+  // Our own whole-text comparison rather than CB_FINDSTRINGEXACT, whose
+  // locale-aware matching may pass over punctuation in a name.
+  const int count = schemeList_.GetCount();
+  for (int index = 0; index < count; ++index) {
+    char entry[kSchemeNameSize];
+    if (schemeList_.GetLBText(index, entry, sizeof entry) && EqualsIgnoreAsciiCase(entry, activeName))
+      return index;
+  }
+  return -1;
+}
+
+void MapperDialog::OnSysCommand(Message& message) {
+  if ((UINT(message.wParam) & kSysCommandIdMask) == kAboutCommand) {
+    AboutDialog about;
+    about.DoModal();
+    return;
+  }
+  message.handled = false;  // Move and Close as usual
+}
+
+void MapperDialog::OnPaint(Message& message) {
+  if (!IsIconic(hwnd_)) {
+    message.handled = false;
+    return;
+  }
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(hwnd_, &paint);
+  Send(WM_ICONERASEBKGND, WPARAM(dc));
+  const int iconWidth = GetSystemMetrics(SM_CXICON);
+  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int x = (client.right - client.left - iconWidth + 1) / 2;
+  const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+  DrawIcon(dc, x, y, icon_);
+  EndPaint(hwnd_, &paint);
+}
+
+void MapperDialog::OnQueryDragIcon(Message& message) { message.result = LRESULT(icon_); }
+
+void MapperDialog::OnInstrumentDblClk(Message& message) {
+  AssignFromDeviceDialog(instrumentList_, RowKind::Instrument, tables_);
+  message.result = 0;
+}
+
+void MapperDialog::OnDrumDblClk(Message& message) {
+  AssignFromDeviceDialog(drumList_, RowKind::Percussion, tables_);
+  message.result = 0;
+}
+
+void MapperDialog::OnInstrumentClick(Message& message) {
+  SelectRowOnClick(instrumentList_);
+  message.result = 0;
+}
+
+void MapperDialog::OnDrumClick(Message& message) {
+  SelectRowOnClick(drumList_);
+  message.result = 0;
+}
+
+void MapperDialog::OnDestroy(Message& message) {
+  // Later dialogs must not be owned by a window that is gone.
+  if (MainWindow() == hwnd_) SetMainWindow(nullptr);
+  message.handled = false;
+}
+
+}  // namespace klangrid::ui

@@ -34,6 +34,10 @@ class MapperDialog : public Dialog {
   void OnDrumDblClk(Message& message);
   void OnInstrumentClick(Message& message);
   void OnDrumClick(Message& message);
+  void OnDestroy(Message& message);
+  // Index of the scheme entry whose whole text equals activeName, ignoring
+  // case; -1 for none and for an empty name.
+  int FindActiveScheme(const char* activeName) const;
   // Scheme commands.
   void OnSaveAs(Message& message);
   void OnSchemeSelEndOk(Message& message);
