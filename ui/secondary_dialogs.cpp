@@ -1,0 +1,75 @@
+#include "ui/secondary_dialogs.h"
+
+#include <string>
+
+#include "res/resource.h"
+
+namespace klangrid::ui {
+
+AboutDialog::AboutDialog() : Dialog(IDD_ABOUTBOX) {}
+
+DeviceSelectDialog::DeviceSelectDialog(const MapTables& tables, HWND owner)
+    : Dialog(IDD_DEVICE_SELECT, owner), tables_(tables) {}
+
+void DeviceSelectDialog::DoDataExchange(DataExchange& dx) {
+  DDX_Control(dx, IDC_DEVICE_COMBO, DeviceCombo);
+}
+
+BOOL DeviceSelectDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+  SelectedSlot = 0;
+  // Explicit positions keep the entries in slot order although the combo
+  // sorts what it is given by CB_ADDSTRING: an entry's index is its slot.
+  for (DeviceSlot slot = 0; slot < kSlotCount; ++slot)
+    DeviceCombo.InsertString(slot, tables_.DeviceName(slot));
+  DeviceCombo.SetCurSel(0);
+  return TRUE;
+}
+
+void DeviceSelectDialog::OnOK() {
+  int slot = DeviceCombo.GetCurSel();
+  if (slot < 0 || slot >= kSlotCount) {
+    // Text typed into the edit field clears the selection; take it only
+    // when it names one of the entries.
+    slot = DeviceCombo.FindStringExact(DeviceCombo.GetText().c_str());
+  }
+  if (slot < 0 || slot >= kSlotCount) {
+    MessageBeep(MB_OK);
+    GotoDlgCtrl(DeviceCombo.Handle());
+    return;
+  }
+  SelectedSlot = slot;
+  Dialog::OnOK();
+}
+
+SaveSchemeDialog::SaveSchemeDialog(HWND owner) : Dialog(IDD_SAVE_SCHEME, owner) {}
+
+void SaveSchemeDialog::DoDataExchange(DataExchange& dx) {
+  DDX_Text(dx, IDC_SCHEME_NAME, SchemeName, kMaxSchemeNameChars);
+}
+
+void SaveSchemeDialog::OnOK() {
+  // The name becomes a registry key: an empty one would name the parent
+  // key itself and a backslash would make nested keys. A name longer than
+  // the limit can only come from WM_SETTEXT; it is refused, not cut.
+  HWND edit = Item(IDC_SCHEME_NAME);
+  std::string typed = Window(edit).GetText();
+  if (typed.empty() || typed.size() > std::size_t(kMaxSchemeNameChars) ||
+      typed.find('\\') != std::string::npos) {
+    MessageBeep(MB_OK);
+    GotoDlgCtrl(edit);
+    return;
+  }
+  Dialog::OnOK();
+}
+
+OverwriteConfirmDialog::OverwriteConfirmDialog(HWND owner) : Dialog(IDD_OVERWRITE_CONFIRM, owner) {}
+
+void OverwriteConfirmDialog::OnOK() { Dialog::OnOK(); }
+
+// Callers test for 1 only; every way of cancelling gives 0.
+void OverwriteConfirmDialog::OnCancel() { EndDialog(0); }
+
+DeleteConfirmDialog::DeleteConfirmDialog(HWND owner) : Dialog(IDD_DELETE_CONFIRM, owner) {}
+
+}  // namespace klangrid::ui

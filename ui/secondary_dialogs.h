@@ -14,7 +14,8 @@ class AboutDialog : public Dialog {
 };
 
 // Lists the three device names in slot order; after IDOK GetSelectedSlot()
-// is always 0, 1 or 2.
+// is always 0, 1 or 2. Text typed into the combo counts when it names an
+// entry (ignoring case); other text keeps the dialog open.
 class DeviceSelectDialog : public Dialog {
  public:
   explicit DeviceSelectDialog(const MapTables& tables, HWND owner = nullptr);

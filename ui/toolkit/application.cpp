@@ -16,8 +16,10 @@ Application* Application::Current() { return gCurrent; }
 
 int Application::Run() {
   // The list views live in comctl32; their window class exists only once
-  // it is registered here.
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  // it is registered here. Buttons, edits and combo boxes are user32's and
+  // need nothing; ICC_STANDARD_CLASSES is a flag of the version 6 controls,
+  // which this program does not ask for.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   InitInstance();
   return 0;

@@ -1,7 +1,5 @@
 #include "ui/toolkit/dialog.h"
 
-#include <vector>
-
 namespace klangrid::ui {
 namespace {
 
@@ -37,10 +35,8 @@ void DDX_Text(DataExchange& dx, int id, std::string& text, int maxChars) {
     SetWindowTextA(edit, text.c_str());
     return;
   }
-  int length = GetWindowTextLengthA(edit);
-  std::vector<char> buffer(std::size_t(length) + 1, '\0');
-  GetWindowTextA(edit, buffer.data(), length + 1);
-  text.assign(buffer.data());
+  text = Window(edit).GetText();
+  if (maxChars > 0 && text.size() > std::size_t(maxChars)) text.resize(std::size_t(maxChars));
 }
 
 Dialog::Dialog(int templateId, HWND owner) : templateId_(templateId), owner_(owner) {}
@@ -58,6 +54,8 @@ INT_PTR Dialog::DoModal() {
 }
 
 void Dialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+
+void Dialog::GotoDlgCtrl(HWND control) const { Send(WM_NEXTDLGCTL, WPARAM(control), TRUE); }
 
 BOOL Dialog::OnInitDialog() {
   UpdateData(false);
@@ -123,7 +121,7 @@ INT_PTR Dialog::HandleInitDialog() {
     // button the default one, so Enter presses the button that has the
     // focus (Cancel in the warnings), not the template's default.
     HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-    if (first) SendMessageA(hwnd_, WM_NEXTDLGCTL, WPARAM(first), TRUE);
+    if (first) GotoDlgCtrl(first);
   }
   if (gShownHook) gShownHook(*this);
   return FALSE;  // the focus is set

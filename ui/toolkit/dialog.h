@@ -18,7 +18,8 @@ struct DataExchange {
 // Binds control id to wrapper (once; the direction does not matter).
 void DDX_Control(DataExchange& dx, int id, Window& control);
 // Copies text into edit id, or the edit's text back into text. With
-// maxChars > 0 the edit field accepts no more than that many characters.
+// maxChars > 0 the edit field accepts no more than that many characters, and
+// text never receives more (a longer text put in by WM_SETTEXT is cut).
 void DDX_Text(DataExchange& dx, int id, std::string& text, int maxChars = 0);
 
 // One window message as a handler sees it. A handler that wants the
@@ -54,6 +55,9 @@ class Dialog : public Window {
   INT_PTR DoModal();
   void EndDialog(INT_PTR result);
   int TemplateId() const { return templateId_; }
+  // Moves the focus the way Tab does: an edit field gets its text selected,
+  // a push button becomes the default one.
+  void GotoDlgCtrl(HWND control) const;
 
   // The window that owns dialogs made without an owner (the main dialog).
   static void SetMainWindow(HWND hwnd);

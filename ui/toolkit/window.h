@@ -2,6 +2,8 @@
 // A non-owning window handle with one method per message or API call.
 #include <windows.h>
 
+#include <string>
+
 namespace klangrid::ui {
 
 class Window {
@@ -18,6 +20,14 @@ class Window {
     return PostMessageA(hwnd_, message, wParam, lParam);
   }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  // The whole window text; empty for no window.
+  std::string GetText() const {
+    int length = GetWindowTextLengthA(hwnd_);
+    std::string text(std::size_t(length > 0 ? length : 0) + 1, '\0');
+    int copied = GetWindowTextA(hwnd_, text.data(), int(text.size()));
+    text.resize(std::size_t(copied > 0 ? copied : 0));
+    return text;
+  }
   BOOL Enable(bool enable) const { return EnableWindow(hwnd_, enable ? TRUE : FALSE); }
   bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
