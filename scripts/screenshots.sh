@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Shows each of the five small dialogs under Wine on a virtual display and
+# stores a picture of it in docs/screenshots/. Usage: scripts/screenshots.sh
+# [BUILD_DIR] (default build/win, the Windows build of scripts/test.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/win}
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build "$build" -j2 --target dialogs_tests
+# The dialogs test writes a BMP of each dialog into its working directory.
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir "$build" -R '^dialogs_tests$' --output-on-failure
+mkdir -p docs/screenshots
+for bmp in "$build"/tests/win/screenshots/*.bmp; do
+  name=$(basename "$bmp" .bmp)
+  convert "$bmp" -strip "docs/screenshots/$name.png"
+  echo "docs/screenshots/$name.png"
+done
