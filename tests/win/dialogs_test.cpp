@@ -119,7 +119,34 @@ TEST_F(DialogsTest, DeleteWarningEndsWithOneForOkAndTwoForEveryCancel) {
   }
 }
 
-// --- Initial focus and Enter ------------------------------------------------
+// --- Position, initial focus and Enter ------------------------------------------
+
+TEST_F(DialogsTest, EachDialogOpensCentredOverTheMainWindow) {
+  HWND owner = CreateWindowExA(0, "Static", "main", WS_POPUP | WS_CAPTION | WS_VISIBLE, 40, 30, 600,
+                               520, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  Dialog::SetMainWindow(owner);
+  MapTables tables = TablesWithDefaultNames();
+  AboutDialog about;
+  DeviceSelectDialog device(tables);
+  SaveSchemeDialog save;
+  OverwriteConfirmDialog overwrite;
+  DeleteConfirmDialog remove;
+  POINT expected = test::CentreOf(owner);
+  for (Dialog* dialog : {static_cast<Dialog*>(&about), static_cast<Dialog*>(&device),
+                         static_cast<Dialog*>(&save), static_cast<Dialog*>(&overwrite),
+                         static_cast<Dialog*>(&remove)}) {
+    SCOPED_TRACE(dialog->TemplateId());
+    POINT centre{};
+    Run(*dialog, [&centre](Dialog& d) {
+      centre = test::CentreOf(d.Handle());
+      PostKey(VK_ESCAPE);
+    });
+    EXPECT_NEAR(centre.x, expected.x, 1);
+    EXPECT_NEAR(centre.y, expected.y, 1);
+  }
+  Dialog::SetMainWindow(nullptr);
+  DestroyWindow(owner);
+}
 
 TEST_F(DialogsTest, FocusStartsOnTheFirstTabStop) {
   MapTables tables = TablesWithDefaultNames();
@@ -402,9 +429,7 @@ TEST_F(DialogsTest, SaveSchemeTakesAtMostNineteenCharacters) {
   EXPECT_EQ(dialog.SchemeName, "abcdefghijklmnopqrs");
 }
 
-// Types text (or, with setText, puts it in by WM_SETTEXT, past the typing
-// limit), presses OK, and reports whether the dialog stayed open with the
-// focus and a whole-text selection in the field; then types a good name.
+// What the field looked like after a refused OK.
 struct Refusal {
   bool stillOpen = false;
   int focused = 0;
@@ -412,6 +437,9 @@ struct Refusal {
   std::size_t length = 0;
 };
 
+// Each bad name is typed (or put in by WM_SETTEXT, past the typing limit)
+// and refused with the dialog kept open, the focus and a whole-text
+// selection in the field; a good name typed over it is then taken.
 TEST_F(DialogsTest, SaveSchemeRefusesEmptyBackslashAndOverlongNames) {
   struct Case {
     const char* text;
