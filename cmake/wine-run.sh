@@ -13,5 +13,12 @@ mkdir -p "$prefix"
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # Without a window manager (Xvfb) Wine waits 2 s for one at every hiding
+  # of a managed window; unmanaged windows close at once.
+  if [ ! -f "$prefix/.unmanaged" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wineserver -w
+    touch "$prefix/.unmanaged"
+  fi
 ) 9>"$prefix.lock"
 exec wine "$@"
