@@ -24,12 +24,21 @@ std::vector<std::string> FoldAll(const std::vector<std::string>& names) {
   return folded;
 }
 
+unsigned char FoldChar(char c) {
+  return static_cast<unsigned char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+}
+
+bool EqualFolded(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+  }
+  return true;
+}
+
 bool LessFolded(const std::string& a, const std::string& b) {
-  const std::string fa = Fold(a);
-  const std::string fb = Fold(b);
-  return std::lexicographical_compare(
-      fa.begin(), fa.end(), fb.begin(), fb.end(),
-      [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return FoldChar(x) < FoldChar(y); });
 }
 
 }  // namespace
@@ -41,9 +50,8 @@ struct MemoryStore::Node {
   bool deleted = false;
 
   std::shared_ptr<Node> Child(const std::string& childName) const {
-    const std::string folded = Fold(childName);
     for (const auto& sub : subkeys) {
-      if (Fold(sub->name) == folded) return sub;
+      if (EqualFolded(sub->name, childName)) return sub;
     }
     return nullptr;
   }
