@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds KLANGRID.EXE and runs it under Wine in a prefix of the project's own
+# (build/run-prefix, never ~/.wine). When the program has closed, prints what
+# the active configuration key holds.
+#
+# Without a display the program runs on a virtual one: once its window is up
+# a screenshot goes to build/screenshot.png and the program is closed as by
+# its close box, which writes nothing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=build/win
+prefix=$PWD/build/run-prefix
+exe=$build/ui/KLANGRID.EXE
+log=build/run.log
+caption="Kestro Ostrel Synthesis Engine"
+driver_key='HKLM\SOFTWARE\Kestro\AudioDriver'
+
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+print_active_configuration() {
+  echo "== ${driver_key}"
+  wine reg query "$driver_key" 2>>"$log" | tr -d '\r' || echo "(no such key)"
+}
+
+# Second half, on the virtual display that the first half started.
+if [ "${1:-}" = "--headless" ]; then
+  wine "$exe" >>"$log" 2>&1 &
+  program=$!
+  if ! window=$(timeout 60 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n 1); then
+    echo "run: the program's window did not appear; see $log" >&2
+    kill "$program" 2>/dev/null || true
+    exit 1
+  fi
+  sleep 1  # let the lists paint
+  import -window "$window" build/screenshot.png
+  echo "run: screenshot saved to build/screenshot.png"
+  # taskkill without /f sends WM_CLOSE: the dialog ends as by its close box.
+  wine taskkill /im KLANGRID.EXE >>"$log" 2>&1 || true
+  if ! timeout 20 tail --pid="$program" -f /dev/null; then
+    wine taskkill /f /im KLANGRID.EXE >>"$log" 2>&1 || true
+  fi
+  wait "$program" || true
+  print_active_configuration
+  exit 0
+fi
+
+bash scripts/setup.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build "$build" -j"$(nproc)" --target klangrid
+mkdir -p build
+: >"$log"
+
+if [ ! -f "$prefix/system.reg" ]; then
+  echo "run: creating the Wine prefix $prefix"
+  wineboot --init >>"$log" 2>&1 || true
+  wineserver -w
+  # As the sound card's driver installer leaves it: the key, with no values.
+  wine reg add "$driver_key" /f >>"$log" 2>&1
+  wineserver -w
+fi
+
+if [ -z "${DISPLAY:-}" ]; then
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash "$PWD/scripts/run.sh" --headless
+else
+  wine "$exe" >>"$log" 2>&1 || true
+  print_active_configuration
+fi
