@@ -27,6 +27,7 @@ long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : 
 bool ReadInPlace(SettingsStore& store, SettingsStore::Key key, const char* name,
                  std::uint8_t* dst, std::size_t size) {
   std::uint8_t scratch[kInstrumentMaskSize];
+  if (size > sizeof scratch) return false;
   std::memcpy(scratch, dst, size);
   if (store.QueryValue(key, name, scratch, static_cast<unsigned long>(size)) != kStoreOk) return false;
   std::memcpy(dst, scratch, size);
@@ -38,6 +39,7 @@ bool ReadInPlace(SettingsStore& store, SettingsStore::Key key, const char* name,
 void ReadText(SettingsStore& store, SettingsStore::Key key, const char* name, char* dst,
               std::size_t size) {
   char scratch[kDeviceNameSize];
+  if (size == 0 || size > sizeof scratch) return;
   std::memset(scratch, 0, sizeof scratch);
   if (store.QueryValue(key, name, scratch, static_cast<unsigned long>(size)) == kStoreOk) {
     std::memcpy(dst, scratch, size);

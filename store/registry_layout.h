@@ -36,8 +36,10 @@ bool SchemeKeyPath(const char* name, char (&path)[kKeyPathSize]);
 // Hands each subkey name of the active key to visit in enumeration order
 // while visit returns true; ends at the first failing index.
 void EnumerateSchemes(SettingsStore& store, const std::function<bool(const char*)>& visit);
-// Deletes the scheme's key. An empty name is refused (it would name the
-// active key itself) with a non-zero status.
+// Deletes the scheme's key. An empty name (the active key itself), a name
+// holding a backslash (a key that is no scheme) and a name whose path would
+// not fit kKeyPathSize (the cut path names another key) are refused with a
+// non-zero status and nothing is deleted.
 long DeleteSchemeKey(SettingsStore& store, const char* name);
 // "Scheme" as REG_SZ of exactly 20 bytes: the name cut to 19 characters, then
 // zeros.

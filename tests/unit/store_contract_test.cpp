@@ -268,7 +268,7 @@ TYPED_TEST(StoreContract, DeleteRefusesKeysWithSubkeysAndMissingKeys) {
   EXPECT_EQ(this->Subkeys("D"), std::vector<std::string>{});
 }
 
-TYPED_TEST(StoreContract, OpenKeyOfADeletedKeyFails) {
+TYPED_TEST(StoreContract, HandleOfADeletedKeyFails) {
   this->Put("D\\Gone", "v", kTypeBinary, {1});
   SettingsStore::Key key;
   ASSERT_EQ(this->store.OpenKey("D\\Gone", &key), kStoreOk);
