@@ -93,7 +93,7 @@ void MapperDialog::OnSaveAs(Message&) {
 
   // One entry per key: an existing scheme missing from the list (made
   // since start-up) is added once, never a second time.
-  int index = schemeList_.FindStringExact(keyName);
+  int index = FindActiveScheme(keyName);
   if (index < 0) {
     Window(Item(IDC_DELETE)).Enable(true);
     schemeList_.Enable(true);
