@@ -30,10 +30,10 @@ TEST(DeviceNaming, StoredNamesStayAndEmptyOnesGetDefaults) {
 }
 
 TEST(DeviceNaming, OplMatchIgnoresCaseButNameIsTakenAsReported) {
-  FixedDeviceList devices{"MPU-401 Port", "Creative Opl3 FM", "Another OPL"};
+  FixedDeviceList devices{"MPU-401 Port", "Card Opl3 FM", "Another OPL"};
   MapTables t;
   ResolveDeviceNames(devices, t);
-  EXPECT_STREQ(t.DeviceName(2), "Creative Opl3 FM");
+  EXPECT_STREQ(t.DeviceName(2), "Card Opl3 FM");
   EXPECT_EQ(devices.NameRequests(), 2u) << "the search stops at the first match";
   EXPECT_STREQ(t.DeviceName(0), "Software Wave Table Synthesis");
 }
