@@ -20,7 +20,14 @@ export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="msco
 
 print_active_configuration() {
   echo "== ${driver_key}"
-  wine reg query "$driver_key" 2>>"$log" | tr -d '\r' || echo "(no such key)"
+  local values
+  if ! values=$(wine reg query "$driver_key" 2>>"$log" | tr -d '\r'); then
+    echo "(no such key)"
+  elif ! grep -q 'REG_' <<<"$values"; then
+    echo "(no values)"
+  else
+    grep -v '^$' <<<"$values"
+  fi
 }
 
 # Second half, on the virtual display that the first half started.
@@ -56,8 +63,10 @@ if [ ! -f "$prefix/system.reg" ]; then
   echo "run: creating the Wine prefix $prefix"
   wineboot --init >>"$log" 2>&1 || true
   wineserver -w
-  # As the sound card's driver installer leaves it: the key, with no values.
+  # As the sound card's driver installer leaves it: the key, with no values
+  # (reg add gives a new key an empty default value; that goes again).
   wine reg add "$driver_key" /f >>"$log" 2>&1
+  wine reg delete "$driver_key" /ve /f >>"$log" 2>&1
   wineserver -w
 fi
 
