@@ -8,10 +8,14 @@
 // registry state of its own making. The program writes below
 // HKEY_LOCAL_MACHINE\SOFTWARE\Kestro, so scenarios must not run in parallel.
 #include <windows.h>
+// clang-format off
+#include <commctrl.h>  // after windows.h
+// clang-format on
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -328,6 +332,257 @@ int StartupTime(Session& s) {
   return kPassed;
 }
 
+// ---- Editing through the dialogs -----------------------------------------
+
+constexpr int kInstrumentList = 1002;  // ids of the program's templates
+constexpr int kSchemeCombo = 1005;
+constexpr int kSaveAsButton = 1007;
+constexpr int kDeviceCombo = 1004;
+constexpr int kViolin = 40;
+
+struct FindCaption {
+  DWORD processId;
+  const char* caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchCaption(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<FindCaption*>(lParam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  char caption[64] = {};
+  GetWindowTextA(hwnd, caption, sizeof caption);
+  if (owner == search->processId && IsWindowVisible(hwnd) && std::strcmp(caption, search->caption) == 0) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible top-level window of the program with that caption, or null
+// once the wait is over.
+HWND WaitForDialog(HWND mainWindow, const char* caption) {
+  FindCaption search{0, caption, nullptr};
+  GetWindowThreadProcessId(mainWindow, &search.processId);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < kWindowTimeoutMs) {
+    EnumWindows(MatchCaption, LPARAM(&search));
+    if (search.found) return search.found;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+// The rectangle of a row's first column in screen coordinates. The list
+// belongs to another process, and LVM_GETITEMRECT is not carried across
+// processes, so the rectangle travels through memory allocated there.
+bool RowRect(HWND list, int row, RECT* screen) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  RECT rect{};
+  rect.left = LVIR_LABEL;
+  const bool ok = remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) &&
+                  SendMessageA(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(remote)) &&
+                  ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!ok) return false;
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  *screen = rect;
+  return true;
+}
+
+// Types text with the real keyboard, Shift included where a character
+// needs it.
+bool TypeText(const std::string& text) {
+  for (char c : text) {
+    const SHORT scan = VkKeyScanA(c);
+    if (scan == -1) return false;
+    const bool shift = (scan & 0x0100) != 0;
+    INPUT inputs[4] = {};
+    UINT count = 0;
+    auto key = [&](WORD vk, DWORD flags) {
+      inputs[count].type = INPUT_KEYBOARD;
+      inputs[count].ki.wVk = vk;
+      inputs[count].ki.wScan = WORD(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+      inputs[count].ki.dwFlags = flags;
+      ++count;
+    };
+    if (shift) key(VK_SHIFT, 0);
+    key(WORD(scan & 0xFF), 0);
+    key(WORD(scan & 0xFF), KEYEVENTF_KEYUP);
+    if (shift) key(VK_SHIFT, KEYEVENTF_KEYUP);
+    if (SendInput(count, inputs, sizeof(INPUT)) != count) return false;
+  }
+  return true;
+}
+
+bool ClickButton(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  return button && klangrid::test::ClickAt(klangrid::test::CentreOf(button));
+}
+
+// The typical edit: double-click row 40 ("Violin") of the instruments
+// list, pick the third device in the device dialog, press its OK. kPassed
+// when the row shows the third device afterwards.
+int RouteViolinToThirdDevice(Session& s) {
+  HWND list = GetDlgItem(s.Window(), kInstrumentList);
+  SendMessageA(list, LVM_ENSUREVISIBLE, kViolin, FALSE);  // as the user scrolls to it
+  RECT row{};
+  if (!RowRect(list, kViolin, &row)) {
+    s.Fail("cannot find row 40 on the screen");
+    return kFailed;
+  }
+  const POINT centre{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+  if (!klangrid::test::ClickAt(centre, true)) {
+    s.Fail("mouse input was not taken");
+    return kFailed;
+  }
+  HWND devices = WaitForDialog(s.Window(), "MIDI Device Selection");
+  if (!devices) {
+    s.Fail("the double-click opened no device dialog");
+    return kFailed;
+  }
+  // The dialog opens on OK; Tab twice reaches the device list, whose
+  // entries stand in slot order.
+  HWND combo = GetDlgItem(devices, kDeviceCombo);
+  if (!klangrid::test::MakeForeground(devices, 3000)) {
+    std::printf("skipped: the device dialog cannot be brought to the foreground\n");
+    return kSkipped;
+  }
+  for (WORD vk : {WORD(VK_TAB), WORD(VK_TAB), WORD(VK_DOWN), WORD(VK_DOWN)}) klangrid::test::SendKey(vk);
+  if (!WaitUntil([&] { return SendMessageA(combo, CB_GETCURSEL, 0, 0) == 2; })) {
+    s.Fail("the third device could not be chosen");
+    return kFailed;
+  }
+  ClickButton(devices, IDOK);
+  if (!WaitUntil([&] { return !IsWindow(devices) || !IsWindowVisible(devices); })) {
+    s.Fail("the device dialog stayed open");
+    return kFailed;
+  }
+  return kPassed;
+}
+
+// The active key (and with saved, the jazz scheme) holds the factory maps
+// with program 40 on slot 2: bit 40 is bit 0 of byte 16-1-5 = 10.
+void CheckViolinOnThirdDevice(Session& s, const std::string& key) {
+  klangrid::MapTables expected;
+  expected.AssignRow(klangrid::RowKind::Instrument, kViolin, 2);
+  for (int slot = 0; slot < klangrid::kSlotCount; ++slot) {
+    const std::string instrument = SlotValueName("Instrument", slot);
+    std::optional<Value> value = ReadValue(key, instrument.c_str());
+    if (!value || value->data.size() != klangrid::kInstrumentMaskSize) {
+      s.Fail(key + ": " + instrument + " missing or of the wrong size");
+      continue;
+    }
+    s.Check(((value->data[10] & 0x01) != 0) == (slot == 2),
+            key + ": bit 40 of " + instrument + " is " + ((value->data[10] & 0x01) ? "set" : "clear"));
+    s.Check(value->type == REG_BINARY &&
+                value->data == Bytes(expected.instrument[slot], expected.instrument[slot] + klangrid::kInstrumentMaskSize),
+            key + ": " + instrument + " differs from the edited map elsewhere too");
+    const std::string percussion = SlotValueName("Percussion", slot);
+    value = ReadValue(key, percussion.c_str());
+    s.Check(value && value->data == Bytes(expected.percussion[slot],
+                                          expected.percussion[slot] + klangrid::kPercussionMaskSize),
+            key + ": " + percussion + " is not the factory map");
+  }
+}
+
+void CheckSchemeValue(Session& s, const std::string& name) {
+  Bytes expected(20, 0);
+  std::memcpy(expected.data(), name.data(), name.size());
+  std::optional<Value> value = ReadValue(kDriverKey, "Scheme");
+  s.Check(value && value->type == REG_SZ && value->data == expected,
+          "\"Scheme\" is not \"" + name + "\" in exactly 20 bytes");
+}
+
+// Presses the main dialog's OK with the mouse and waits for the end.
+int PressOkAndWait(Session& s) {
+  if (!ClickButton(s.Window(), IDOK)) {
+    s.Fail("mouse input was not taken");
+    return kFailed;
+  }
+  DWORD exitCode = 1;
+  if (!s.WaitForExit(&exitCode)) return kFailed;
+  s.Check(exitCode == 0, "exit code " + std::to_string(exitCode));
+  return kPassed;
+}
+
+int LaunchWithDriverKey(Session& s) {
+  if (!DeleteTree(kVendorKey) || !CreateKey(kDriverKey)) {
+    s.Fail("cannot prepare the driver key");
+    return kFailed;
+  }
+  if (!s.Launch() || !s.WaitForWindow()) return kFailed;
+  if (!s.BringToFront()) {
+    std::printf("skipped: the system keeps another window in the foreground, so real input "
+                "would not reach the program\n");
+    return kSkipped;
+  }
+  return kPassed;
+}
+
+// Double-click Violin, choose the third device, OK, OK: the driver finds
+// program 40 on slot 2 and no active scheme.
+int TypicalEdit(Session& s) {
+  int result = LaunchWithDriverKey(s);
+  if (result == kPassed) result = RouteViolinToThirdDevice(s);
+  if (result == kPassed) result = PressOkAndWait(s);
+  if (result != kPassed) return result;
+  CheckViolinOnThirdDevice(s, kDriverKey);
+  CheckSchemeValue(s, "");
+  s.Check(SubkeyNames(kDriverKey).empty(), "OK created a scheme");
+  return s.Result();
+}
+
+// The same edit saved as "Jazz", then OK: the scheme jazz and the active
+// key both hold it, and jazz is the active scheme.
+int SaveAsThenOk(Session& s) {
+  int result = LaunchWithDriverKey(s);
+  if (result == kPassed) result = RouteViolinToThirdDevice(s);
+  if (result != kPassed) return result;
+  if (!ClickButton(s.Window(), kSaveAsButton)) {
+    s.Fail("mouse input was not taken");
+    return kFailed;
+  }
+  HWND saveAs = WaitForDialog(s.Window(), "SaveAs");
+  if (!saveAs || !klangrid::test::MakeForeground(saveAs, 3000)) {
+    s.Fail("no SaveAs dialog in the foreground");
+    return kFailed;
+  }
+  TypeText("Jazz");
+  klangrid::test::SendKey(VK_RETURN);
+  HWND combo = GetDlgItem(s.Window(), kSchemeCombo);
+  // GetWindowText would not ask a window of another process for its text.
+  if (!WaitUntil([&] {
+        char text[32] = {};
+        SendMessageA(combo, WM_GETTEXT, sizeof text, LPARAM(text));
+        return std::strcmp(text, "jazz") == 0;
+      })) {
+    s.Fail("the saved scheme is not shown as selected");
+    return kFailed;
+  }
+  result = PressOkAndWait(s);
+  if (result != kPassed) return result;
+  s.Check(SubkeyNames(kDriverKey) == std::vector<std::string>{"jazz"}, "the scheme key is not jazz alone");
+  CheckViolinOnThirdDevice(s, std::string(kDriverKey) + "\\jazz");
+  CheckViolinOnThirdDevice(s, kDriverKey);
+  CheckSchemeValue(s, "jazz");
+  return s.Result();
+}
+
 struct Scenario {
   const char* name;
   int (*run)(Session&);
@@ -337,6 +592,8 @@ const Scenario kScenarios[] = {
     {"escape-fresh", EscapeOnFreshMachine},
     {"escape-driver-key", EscapeWithDriverKey},
     {"startup-time", StartupTime},
+    {"typical-edit", TypicalEdit},
+    {"saveas-then-ok", SaveAsThenOk},
 };
 
 }  // namespace
