@@ -137,8 +137,8 @@ void MapperDialog::OnDeleteScheme(Message&) {
     schemeList_.Enable(false);
   }
 
-  Message unused{WM_COMMAND, 0, 0};
-  OnDefaultScheme(unused);
+  Message none{WM_COMMAND, 0, 0};
+  OnDefaultScheme(none);
 }
 
 void MapperDialog::OnOK() {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -380,8 +381,10 @@ TEST_F(SchemeCommandsTest, SaveAsWhoseKeyCannotBeCreatedSaysSoAndLeavesTheListAs
   store.PutKey(kActiveKeyPath);
   store.FailOn(Op::CreateKey, SchemePath("jazz"));
   MessageBoxAnswerer boxes;
+  HWND mainDialog = nullptr;
   Script().Then(IDD_SAVE_SCHEME, TypeAndPress("Jazz", IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
+    mainDialog = MainDialog();
     Press(IDC_SAVE_AS, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
     EXPECT_EQ(SchemeList().GetCount(), 0);
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_SCHEME_COMBO)));
@@ -390,7 +393,7 @@ TEST_F(SchemeCommandsTest, SaveAsWhoseKeyCannotBeCreatedSaysSoAndLeavesTheListAs
   });
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The scheme could not be saved."});
   ASSERT_EQ(boxes.All().size(), 1u);
-  EXPECT_NE(boxes.All()[0].owner, nullptr);
+  EXPECT_EQ(boxes.All()[0].owner, mainDialog);
   EXPECT_FALSE(store.HasKey(SchemePath("jazz")));
 }
 
@@ -583,22 +586,48 @@ TEST_F(SchemeCommandsTest, OkWithoutTheActiveKeyWritesNothingAndCloses) {
   EXPECT_TRUE(boxes.All().empty());
 }
 
-TEST_F(SchemeCommandsTest, OkWhoseActiveValuesCannotBeWrittenSaysSoAndKeepsTheDialogOpen) {
-  store.PutKey(kActiveKeyPath);
-  MessageBoxAnswerer boxes;
-  const INT_PTR result = RunMainDialog([&](ui::MapperDialog&) {
-    tables.AssignRow(RowKind::Instrument, kViolin, 2);
-    store.FailOnValue(Op::SetValue, kActiveKeyPath, kSchemeValue);
-    Press(IDOK, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
-    EXPECT_TRUE(IsWindowVisible(MainDialog()));
-    EXPECT_EQ(tables.SlotOf(RowKind::Instrument, kViolin), 2) << "the edit is still there";
-    // Once the store takes the write again, OK goes through.
-    store.ClearFaults();
-    PostButtonClick(MainDialog(), IDOK);
-  });
-  EXPECT_EQ(result, IDOK);
-  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The configuration could not be applied."});
-  EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, MapsWith(kViolin, 2)));
+TEST_F(SchemeCommandsTest, OkThatCannotStoreTheMapsSaysSoAndKeepsTheDialogOpen) {
+  struct Case {
+    const char* label;
+    std::function<void(MemoryStore&)> inject;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"active key cannot be opened",
+       [](MemoryStore& s) { s.FailOn(Op::OpenKey, kActiveKeyPath); },
+       "The configuration could not be applied."},
+      {"active value cannot be written",
+       [](MemoryStore& s) { s.FailOnValue(Op::SetValue, kActiveKeyPath, kSchemeValue); },
+       "The configuration could not be applied."},
+      {"scheme value cannot be written",
+       [](MemoryStore& s) { s.FailOnValue(Op::SetValue, SchemePath("jazz"), "Instrument0"); },
+       "The scheme could not be saved."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    PutScheme("jazz", MapTables());
+    PutMaps(store, kActiveKeyPath, MapTables());
+    store.PutText(kActiveKeyPath, kSchemeValue, "jazz");
+    MessageBoxAnswerer boxes;
+    HWND mainDialog = nullptr;
+    const INT_PTR result = RunMainDialog([&](ui::MapperDialog&) {
+      mainDialog = MainDialog();
+      tables.AssignRow(RowKind::Instrument, kViolin, 2);
+      c.inject(store);
+      Press(IDOK, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
+      EXPECT_TRUE(IsWindowVisible(MainDialog()));
+      EXPECT_EQ(tables.SlotOf(RowKind::Instrument, kViolin), 2) << "the edit is still there";
+      // Once the store takes the writes again, OK goes through.
+      store.ClearFaults();
+      PostButtonClick(MainDialog(), IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{c.message});
+    ASSERT_EQ(boxes.All().size(), 1u);
+    EXPECT_EQ(boxes.All()[0].owner, mainDialog);
+    EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, MapsWith(kViolin, 2)));
+    EXPECT_TRUE(HoldsMaps(store, SchemePath("jazz"), MapsWith(kViolin, 2)));
+  }
 }
 
 TEST_F(SchemeCommandsTest, OkWithTheSelectedSchemeKeyGoneWritesTheActiveKeyOnly) {
