@@ -225,14 +225,28 @@ POINT CentreOf(HWND window) {
 }
 
 bool ClickAt(POINT screen, bool doubleClick) {
+  // Every event carries its position: a program in another process may
+  // still see the pointer where it was before (at its start, the middle of
+  // the screen), and a click that took its place from there would land
+  // elsewhere.
   if (!SetCursorPos(screen.x, screen.y)) return false;
-  INPUT inputs[4] = {};
-  UINT count = doubleClick ? 4 : 2;
-  for (UINT i = 0; i < count; ++i) {
-    inputs[i].type = INPUT_MOUSE;
-    inputs[i].mi.dwFlags = (i % 2 == 0) ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  }
-  return SendInput(count, inputs, sizeof(INPUT)) == count;
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  auto event = [&](DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = LONG((screen.x * 65536LL + width / 2) / width);
+    input.mi.dy = LONG((screen.y * 65536LL + height / 2) / height);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    return input;
+  };
+  INPUT move = event(0);
+  if (SendInput(1, &move, sizeof(INPUT)) != 1) return false;
+  Sleep(50);  // let another process take the move before the buttons
+  INPUT clicks[4] = {event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP),
+                     event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP)};
+  const UINT count = doubleClick ? 4 : 2;
+  return SendInput(count, clicks, sizeof(INPUT)) == count;
 }
 
 bool MakeForeground(HWND window, DWORD timeoutMs) {

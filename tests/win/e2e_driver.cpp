@@ -429,33 +429,9 @@ bool TypeText(const std::string& text) {
   return true;
 }
 
-// Real mouse input whose every event carries its position. The program is
-// another process: its display connection may still report where the
-// pointer was before (at its start, the middle of the screen), and a click
-// that takes its position from the cursor would land there.
-bool ClickOn(POINT screen, bool doubleClick = false) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  auto event = [&](DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = LONG((screen.x * 65536LL + width / 2) / width);
-    input.mi.dy = LONG((screen.y * 65536LL + height / 2) / height);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
-    return input;
-  };
-  INPUT move = event(0);
-  if (SendInput(1, &move, sizeof(INPUT)) != 1) return false;
-  Sleep(100);  // let the program take the move before the buttons
-  INPUT clicks[4] = {event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP), event(MOUSEEVENTF_LEFTDOWN),
-                     event(MOUSEEVENTF_LEFTUP)};
-  const UINT count = doubleClick ? 4 : 2;
-  return SendInput(count, clicks, sizeof(INPUT)) == count;
-}
-
 bool ClickButton(HWND dialog, int id) {
   HWND button = GetDlgItem(dialog, id);
-  return button && ClickOn(klangrid::test::CentreOf(button));
+  return button && klangrid::test::ClickAt(klangrid::test::CentreOf(button));
 }
 
 // The typical edit: double-click row 40 ("Violin") of the instruments
@@ -470,7 +446,7 @@ int RouteViolinToThirdDevice(Session& s) {
     return kFailed;
   }
   const POINT centre{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
-  if (!ClickOn(centre, true)) {
+  if (!klangrid::test::ClickAt(centre, true)) {
     s.Fail("mouse input was not taken");
     return kFailed;
   }
