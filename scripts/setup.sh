@@ -7,7 +7,8 @@ need_i386=0
 dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 
 packages=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
-          xvfb x11-utils xdotool imagemagick fonts-wine googletest clang libclang-rt-14-dev python3)
+          xvfb x11-utils xdotool imagemagick fonts-wine googletest clang libclang-rt-14-dev python3
+          nsis)
 
 missing=()
 for p in "${packages[@]}"; do
