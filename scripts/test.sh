@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the portable core natively, again with
 # AddressSanitizer and UndefinedBehaviorSanitizer, a bounded fuzz run, and the
-# Windows build under Wine on a virtual display.
+# Windows build under Wine on a virtual display; then the Release build's
+# size, imports and installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -34,5 +35,12 @@ cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Debug \
 cmake --build build/win -j"$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir build/win --output-on-failure --timeout 300
+
+echo "== release (what users get: size, imports, installer)"
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build build/release -j"$jobs" --target klangrid installer
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir build/release --output-on-failure -R '^(release_|installer$)'
 
 echo "== all tests done in $(( $(date +%s) - start )) s"
