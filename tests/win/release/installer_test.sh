@@ -6,7 +6,7 @@
 #
 # Usage: installer_test.sh SETUP_EXE PROGRAM WINDRES WORK_DIR
 # PROGRAM is the KLANGRID.EXE the installer was made from; WORK_DIR holds the
-# prefix, made anew on every run.
+# prefix, made anew on every run and removed when the test passes.
 set -uo pipefail
 
 setup="$1" program="$2" windres="$3" work="$4"
@@ -101,4 +101,6 @@ if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
   exit 1
 fi
+# Kept after a failure for a look inside; otherwise it is only room taken.
+rm -rf "$prefix"
 echo "installer test passed"
