@@ -61,7 +61,7 @@ iconv -f UTF-16 -t UTF-8 "$drive/kestro-before.reg" | grep -q 'AudioDriver\\jazz
 install() {
   run "$setup" /S || fail "silent install ended with status $?"
   [ -f "$install_dir/KLANGRID.EXE" ] || fail "KLANGRID.EXE not installed in Program Files\\Klangrid"
-  cmp -s "$program" "$install_dir/KLANGRID.EXE" || fail "installed KLANGRID.EXE differs from the built one"
+  cmp -s "$program" "$install_dir/KLANGRID.EXE" || fail "installed KLANGRID.EXE differs from the built one (installer older than the program?)"
   [ -f "$install_dir/Uninstall.exe" ] || fail "no uninstaller installed"
   [ -f "$shortcut" ] || fail "no Start-menu shortcut"
   local entry
