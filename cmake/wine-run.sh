@@ -5,8 +5,9 @@ set -e
 prefix="$1"
 shift
 # No debugger: a crashing test ends at once with a failure instead of
-# waiting in winedbg until its timeout.
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# waiting in winedbg until its timeout. No menu builder: nothing is written
+# into the user's desktop menus.
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 mkdir -p "$prefix"
 # Tests may start in parallel; only one of them boots the prefix.
 (

@@ -16,7 +16,7 @@ log=build/run.log
 caption="Kestro Ostrel Synthesis Engine"
 driver_key='HKLM\SOFTWARE\Kestro\AudioDriver'
 
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 print_active_configuration() {
   echo "== ${driver_key}"

@@ -98,7 +98,7 @@ bool SchemeKeyPath(const char* name, char (&path)[kKeyPathSize]) {
   return whole;
 }
 
-void EnumerateSchemes(SettingsStore& store, const std::function<bool(const char*)>& visit) {
+void EnumerateSchemes(SettingsStore& store, SchemeVisitor visit, void* context) {
   ScopedKey key(store);
   if (key.Open(kActiveKeyPath) != kStoreOk) return;
   for (unsigned long index = 0;; ++index) {
@@ -106,7 +106,7 @@ void EnumerateSchemes(SettingsStore& store, const std::function<bool(const char*
     std::memset(name, 0, sizeof name);
     if (store.EnumKey(key.Get(), index, name, sizeof name) != kStoreOk) return;
     name[sizeof name - 1] = '\0';
-    if (!visit(name)) return;
+    if (!visit(name, context)) return;
   }
 }
 

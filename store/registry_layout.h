@@ -2,7 +2,7 @@
 // Where and how the maps, device names and schemes are stored. The driver
 // reads the active key, so names, sizes and orders here are fixed.
 #include <cstddef>
-#include <functional>
+#include <type_traits>
 
 #include "model/map_tables.h"
 #include "store/settings_store.h"
@@ -35,7 +35,18 @@ void ReadActiveConfiguration(SettingsStore& store, MapTables& tables,
 bool SchemeKeyPath(const char* name, char (&path)[kKeyPathSize]);
 // Hands each subkey name of the active key to visit in enumeration order
 // while visit returns true; ends at the first failing index.
-void EnumerateSchemes(SettingsStore& store, const std::function<bool(const char*)>& visit);
+// (A function pointer and its context rather than std::function, whose call
+// operator would bring the C++ runtime's exception machinery into the
+// program; the template below takes any callable.)
+using SchemeVisitor = bool (*)(const char* name, void* context);
+void EnumerateSchemes(SettingsStore& store, SchemeVisitor visit, void* context);
+template <class Visit>
+void EnumerateSchemes(SettingsStore& store, Visit&& visit) {
+  using Callable = std::remove_reference_t<Visit>;
+  EnumerateSchemes(
+      store, [](const char* name, void* context) { return bool((*static_cast<Callable*>(context))(name)); },
+      const_cast<void*>(static_cast<const void*>(&visit)));
+}
 // Deletes the scheme's key. An empty name (the active key itself), a name
 // holding a backslash (a key that is no scheme) and a name whose path would
 // not fit kKeyPathSize (the cut path names another key) are refused with a

@@ -63,7 +63,7 @@ void MapperDialog::OnSaveAs(Message&) {
   if (ask.DoModal() != IDOK) return;
 
   char name[kSchemeNameSize];
-  if (!CopyBounded(name, sizeof name, ask.SchemeName.c_str())) return;
+  if (!CopyBounded(name, sizeof name, ask.SchemeName)) return;
   AsciiLower(name);
   if (!UsableSchemeName(name)) return;
 

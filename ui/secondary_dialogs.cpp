@@ -1,6 +1,6 @@
 #include "ui/secondary_dialogs.h"
 
-#include <string>
+#include <cstring>
 
 #include "res/resource.h"
 
@@ -31,7 +31,9 @@ void DeviceSelectDialog::OnOK() {
   if (slot < 0 || slot >= kSlotCount) {
     // Text typed into the edit field clears the selection; take it only
     // when it names one of the entries.
-    slot = DeviceCombo.FindStringExact(DeviceCombo.GetText().c_str());
+    char typed[kDeviceNameSize];
+    DeviceCombo.GetText(typed, int(sizeof typed));
+    slot = DeviceCombo.FindStringExact(typed);
   }
   if (slot < 0 || slot >= kSlotCount) {
     MessageBeep(MB_OK);
@@ -45,7 +47,7 @@ void DeviceSelectDialog::OnOK() {
 SaveSchemeDialog::SaveSchemeDialog(HWND owner) : Dialog(IDD_SAVE_SCHEME, owner) {}
 
 void SaveSchemeDialog::DoDataExchange(DataExchange& dx) {
-  DDX_Text(dx, IDC_SCHEME_NAME, SchemeName, kMaxSchemeNameChars);
+  DDX_Text(dx, IDC_SCHEME_NAME, SchemeName);
 }
 
 void SaveSchemeDialog::OnOK() {
@@ -53,9 +55,10 @@ void SaveSchemeDialog::OnOK() {
   // key itself and a backslash would make nested keys. A name longer than
   // the limit can only come from WM_SETTEXT; it is refused, not cut.
   HWND edit = Item(IDC_SCHEME_NAME);
-  std::string typed = Window(edit).GetText();
-  if (typed.empty() || typed.size() > std::size_t(kMaxSchemeNameChars) ||
-      typed.find('\\') != std::string::npos) {
+  // One character more than allowed shows a name that is too long.
+  char typed[kMaxSchemeNameChars + 2];
+  const int length = Window(edit).GetText(typed, int(sizeof typed));
+  if (length == 0 || length > kMaxSchemeNameChars || std::strchr(typed, '\\')) {
     MessageBeep(MB_OK);
     GotoDlgCtrl(edit);
     return;

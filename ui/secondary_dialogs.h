@@ -1,6 +1,6 @@
 #pragma once
 // The five small modal dialogs the main dialog opens.
-#include <string>
+#include <cstddef>
 
 #include "model/map_tables.h"
 #include "ui/toolkit/combo_box.h"
@@ -38,7 +38,7 @@ class SaveSchemeDialog : public Dialog {
  public:
   static constexpr int kMaxSchemeNameChars = 19;
   explicit SaveSchemeDialog(HWND owner = nullptr);
-  std::string SchemeName;
+  char SchemeName[kMaxSchemeNameChars + 1] = {};
 
  protected:
   void OnOK() override;

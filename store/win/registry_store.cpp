@@ -1,11 +1,26 @@
 #include "store/win/registry_store.h"
 
+#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace klangrid {
 
 namespace {
+
+// A scratch buffer on the heap, freed on every exit. Not std::vector: its
+// length checks would bring the C++ runtime's exception machinery into the
+// program.
+class Scratch {
+ public:
+  explicit Scratch(unsigned long size) : bytes_(static_cast<BYTE*>(std::malloc(size ? size : 1))) {}
+  ~Scratch() { std::free(bytes_); }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  BYTE* Get() const { return bytes_; }
+
+ private:
+  BYTE* bytes_;
+};
 
 HKEY AsHkey(SettingsStore::Key key) { return static_cast<HKEY>(key); }
 
@@ -41,11 +56,12 @@ long RegistryStore::QueryValue(Key key, const char* name, void* buffer, unsigned
   // ERROR_MORE_DATA, and for a string without its NUL it stores a NUL after
   // the data when there is room. Reading into a copy keeps both away from the
   // caller: only the value's own bytes arrive, and only on success.
-  std::vector<BYTE> scratch(size ? size : 1);
+  Scratch scratch(size);
+  if (!scratch.Get()) return ERROR_NOT_ENOUGH_MEMORY;
   DWORD length = size;
   const LONG status = RegQueryValueExA(AsHkey(key), name, nullptr, nullptr,
-                                       buffer ? scratch.data() : nullptr, &length);
-  if (status == ERROR_SUCCESS && buffer && length <= size) std::memcpy(buffer, scratch.data(), length);
+                                       buffer ? scratch.Get() : nullptr, &length);
+  if (status == ERROR_SUCCESS && buffer && length <= size) std::memcpy(buffer, scratch.Get(), length);
   return status;
 }
 
@@ -57,19 +73,23 @@ long RegistryStore::SetValue(Key key, const char* name, unsigned long type, cons
     // the data and stores one byte more when that is a NUL. Hand it a copy
     // followed by a non-NUL byte, so it reads nothing of ours and stores
     // exactly the length given.
-    std::vector<BYTE> copy(bytes, bytes + length);
-    copy.push_back(1);
-    return RegSetValueExA(AsHkey(key), name, 0, type, copy.data(), length);
+    Scratch copy(length + 1);
+    if (!copy.Get()) return ERROR_NOT_ENOUGH_MEMORY;
+    std::memcpy(copy.Get(), bytes, length);
+    copy.Get()[length] = 1;
+    return RegSetValueExA(AsHkey(key), name, 0, type, copy.Get(), length);
   }
   return RegSetValueExA(AsHkey(key), name, 0, type, bytes, length);
 }
 
 long RegistryStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned long size) {
-  std::vector<char> scratch(size ? size : 1);
-  const LONG status = RegEnumKeyA(AsHkey(key), index, scratch.data(), size);
+  Scratch scratch(size);
+  if (!scratch.Get()) return ERROR_NOT_ENOUGH_MEMORY;
+  char* name = reinterpret_cast<char*>(scratch.Get());
+  const LONG status = RegEnumKeyA(AsHkey(key), index, name, size);
   if (status == ERROR_SUCCESS) {
-    scratch.back() = '\0';
-    std::memcpy(buffer, scratch.data(), std::strlen(scratch.data()) + 1);
+    name[size ? size - 1 : 0] = '\0';
+    std::memcpy(buffer, name, std::strlen(name) + 1);
   }
   return status;
 }

@@ -97,7 +97,7 @@ TEST_F(DialogsTest, SaveSchemeEndsWithOneForOkAndTwoForEveryCancel) {
               }),
               expected);
     // Cancelling copies nothing back.
-    EXPECT_EQ(dialog.SchemeName, expected == IDOK ? "Rock" : "");
+    EXPECT_STREQ(dialog.SchemeName, expected == IDOK ? "Rock" : "");
   }
 }
 
@@ -213,7 +213,7 @@ TEST_F(DialogsTest, EnterInAnEditOrComboPressesTheDefaultButton) {
                   PostKey(VK_RETURN);
                 }),
             IDOK);
-  EXPECT_EQ(save.SchemeName, "Jazz");
+  EXPECT_STREQ(save.SchemeName, "Jazz");
 
   MapTables tables = TablesWithDefaultNames();
   DeviceSelectDialog device(tables);
@@ -403,7 +403,7 @@ TEST_F(DialogsTest, SaveSchemeFieldIsEmptyAtEveryOpening) {
                   }),
               IDOK);
     EXPECT_EQ(shown, "");
-    EXPECT_EQ(dialog.SchemeName, "Saved");
+    EXPECT_STREQ(dialog.SchemeName, "Saved");
   }
 }
 
@@ -415,7 +415,7 @@ TEST_F(DialogsTest, SaveSchemeKeepsBlanksAndCapitals) {
                   PostKey(VK_RETURN);
                 }),
             IDOK);
-  EXPECT_EQ(dialog.SchemeName, "  My ROCK Mix  ");
+  EXPECT_STREQ(dialog.SchemeName, "  My ROCK Mix  ");
 }
 
 TEST_F(DialogsTest, SaveSchemeTakesAtMostNineteenCharacters) {
@@ -426,7 +426,7 @@ TEST_F(DialogsTest, SaveSchemeTakesAtMostNineteenCharacters) {
                   PostKey(VK_RETURN);
                 }),
             IDOK);
-  EXPECT_EQ(dialog.SchemeName, "abcdefghijklmnopqrs");
+  EXPECT_STREQ(dialog.SchemeName, "abcdefghijklmnopqrs");
 }
 
 // What the field looked like after a refused OK.
@@ -472,7 +472,7 @@ TEST_F(DialogsTest, SaveSchemeRefusesEmptyBackslashAndOverlongNames) {
     EXPECT_EQ(seen.focused, IDC_SCHEME_NAME);
     EXPECT_EQ(seen.selStart, 0u);
     EXPECT_EQ(seen.selEnd, seen.length);
-    EXPECT_EQ(dialog.SchemeName, "Good");
+    EXPECT_STREQ(dialog.SchemeName, "Good");
   }
 }
 
@@ -484,7 +484,7 @@ TEST_F(DialogsTest, SaveSchemeTakesANameOfBlanksOnly) {
                   PostKey(VK_RETURN);
                 }),
             IDOK);
-  EXPECT_EQ(dialog.SchemeName, "   ");
+  EXPECT_STREQ(dialog.SchemeName, "   ");
 }
 
 // --- Screenshots --------------------------------------------------------------

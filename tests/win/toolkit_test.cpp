@@ -5,6 +5,8 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -150,21 +152,35 @@ TEST_F(ToolkitTest, OnlyTheFocusedButtonLooksLikeTheDefault) {
 
 // --- Data exchange --------------------------------------------------------------
 
+// Exchanges a buffer of maxChars + 1 bytes followed by guard bytes, which
+// no exchange may touch.
 class TextDialog : public Dialog {
  public:
-  explicit TextDialog(int maxChars) : Dialog(IDD_SAVE_SCHEME), maxChars_(maxChars) {}
-  std::string text;
+  static constexpr int kRoomy = 300;
+  explicit TextDialog(int maxChars) : Dialog(IDD_SAVE_SCHEME), size_(std::size_t(maxChars) + 1) {
+    std::memset(buffer_, kGuard, sizeof buffer_);
+    buffer_[0] = '\0';
+  }
+  void SetText(const char* text) { std::snprintf(buffer_, size_, "%s", text); }
+  std::string Text() const { return buffer_; }
+  bool GuardIntact() const {
+    for (std::size_t i = size_; i < sizeof buffer_; ++i)
+      if (buffer_[i] != kGuard) return false;
+    return true;
+  }
 
  protected:
-  void DoDataExchange(DataExchange& dx) override { DDX_Text(dx, IDC_SCHEME_NAME, text, maxChars_); }
+  void DoDataExchange(DataExchange& dx) override { DDX_Text(dx, IDC_SCHEME_NAME, buffer_, size_); }
 
  private:
-  int maxChars_;
+  static constexpr char kGuard = '\x5A';
+  char buffer_[kRoomy + 1 + 8];
+  std::size_t size_;
 };
 
 TEST_F(ToolkitTest, TextGoesIntoTheFieldAtOpeningAndBackOnOkOnly) {
-  TextDialog dialog(0);
-  dialog.text = "Preset";
+  TextDialog dialog(TextDialog::kRoomy);
+  dialog.SetText("Preset");
   std::string shown;
   EXPECT_EQ(Run(dialog,
                 [&shown](Dialog& d) {
@@ -175,17 +191,17 @@ TEST_F(ToolkitTest, TextGoesIntoTheFieldAtOpeningAndBackOnOkOnly) {
                 }),
             IDOK);
   EXPECT_EQ(shown, "Preset");
-  EXPECT_EQ(dialog.text, "Preset!");
+  EXPECT_EQ(dialog.Text(), "Preset!");
 
-  TextDialog cancelled(0);
-  cancelled.text = "Kept";
+  TextDialog cancelled(TextDialog::kRoomy);
+  cancelled.SetText("Kept");
   EXPECT_EQ(Run(cancelled,
                 [](Dialog&) {
                   PostChars("typed");
                   PostKey(VK_ESCAPE);
                 }),
             IDCANCEL);
-  EXPECT_EQ(cancelled.text, "Kept");
+  EXPECT_EQ(cancelled.Text(), "Kept");
 }
 
 TEST_F(ToolkitTest, TextLimitHoldsForTypingAndForSetText) {
@@ -194,7 +210,7 @@ TEST_F(ToolkitTest, TextLimitHoldsForTypingAndForSetText) {
     PostChars("1234567");
     PostKey(VK_RETURN);
   });
-  EXPECT_EQ(typed.text, "12345");
+  EXPECT_EQ(typed.Text(), "12345");
 
   TextDialog set(5);
   Run(set, [](Dialog& d) {
@@ -202,15 +218,18 @@ TEST_F(ToolkitTest, TextLimitHoldsForTypingAndForSetText) {
     SetWindowTextA(d.Item(IDC_SCHEME_NAME), "abcdefgh");
     PostKey(VK_RETURN);
   });
-  EXPECT_EQ(set.text, "abcde");
+  EXPECT_EQ(set.Text(), "abcde");
+  EXPECT_TRUE(typed.GuardIntact());
+  EXPECT_TRUE(set.GuardIntact());
 
-  TextDialog unlimited(0);
-  std::string longText(300, 'x');
-  Run(unlimited, [&](Dialog&) {
+  TextDialog roomy(TextDialog::kRoomy);
+  std::string longText(TextDialog::kRoomy, 'x');
+  Run(roomy, [&](Dialog&) {
     PostChars(longText);
     PostKey(VK_RETURN);
   });
-  EXPECT_EQ(unlimited.text, longText);
+  EXPECT_EQ(roomy.Text(), longText);
+  EXPECT_TRUE(roomy.GuardIntact());
 }
 
 // --- Message tables ---------------------------------------------------------------

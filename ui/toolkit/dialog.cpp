@@ -28,22 +28,23 @@ void DDX_Control(DataExchange& dx, int id, Window& control) {
   if (!control.Handle()) control.Attach(GetDlgItem(dx.dialog, id));
 }
 
-void DDX_Text(DataExchange& dx, int id, std::string& text, int maxChars) {
+void DDX_Text(DataExchange& dx, int id, char* text, std::size_t size) {
+  if (!text || size == 0) return;
   HWND edit = GetDlgItem(dx.dialog, id);
+  const int capacity = size > 0x7FFFFFFF ? 0x7FFFFFFF : int(size);
   if (!dx.saving) {
-    if (maxChars > 0) SendMessageA(edit, EM_LIMITTEXT, WPARAM(maxChars), 0);
-    SetWindowTextA(edit, text.c_str());
+    SendMessageA(edit, EM_LIMITTEXT, WPARAM(capacity - 1), 0);
+    SetWindowTextA(edit, text);
     return;
   }
-  text = Window(edit).GetText();
-  if (maxChars > 0 && text.size() > std::size_t(maxChars)) text.resize(std::size_t(maxChars));
+  Window(edit).GetText(text, capacity);
 }
 
 Dialog::Dialog(int templateId, HWND owner) : templateId_(templateId), owner_(owner) {}
 
 void Dialog::SetMainWindow(HWND hwnd) { gMainWindow = hwnd; }
 HWND Dialog::MainWindow() { return gMainWindow; }
-void Dialog::SetShownHook(ShownHook hook) { gShownHook = std::move(hook); }
+void Dialog::SetShownHook(ShownHook hook) { gShownHook = hook; }
 
 INT_PTR Dialog::DoModal() {
   HWND owner = owner_ ? owner_ : gMainWindow;

@@ -2,8 +2,6 @@
 // Modal dialog over DialogBoxParamA. A derived class overrides the virtual
 // operations and routes further messages through a small table of its own.
 #include <cstddef>
-#include <functional>
-#include <string>
 
 #include "ui/toolkit/window.h"
 
@@ -17,10 +15,15 @@ struct DataExchange {
 
 // Binds control id to wrapper (once; the direction does not matter).
 void DDX_Control(DataExchange& dx, int id, Window& control);
-// Copies text into edit id, or the edit's text back into text. With
-// maxChars > 0 the edit field accepts no more than that many characters, and
-// text never receives more (a longer text put in by WM_SETTEXT is cut).
-void DDX_Text(DataExchange& dx, int id, std::string& text, int maxChars = 0);
+// Copies text (a NUL-terminated buffer of size bytes) into edit id, or the
+// edit's text back into it. The edit field accepts no more than size - 1
+// characters, and text never receives more (a longer text put in by
+// WM_SETTEXT is cut).
+void DDX_Text(DataExchange& dx, int id, char* text, std::size_t size);
+template <std::size_t N>
+void DDX_Text(DataExchange& dx, int id, char (&text)[N]) {
+  DDX_Text(dx, id, text, N);
+}
 
 // One window message as a handler sees it. A handler that wants the
 // dialog manager's default processing sets handled to false.
@@ -65,7 +68,7 @@ class Dialog : public Window {
 
   // Test seam, empty in the product: called once a dialog is initialised
   // and about to be shown, so a test can answer it with posted input.
-  using ShownHook = std::function<void(Dialog&)>;
+  using ShownHook = void (*)(Dialog&);
   static void SetShownHook(ShownHook hook);
 
  protected:

@@ -20,7 +20,17 @@ class Window {
     return PostMessageA(hwnd_, message, wParam, lParam);
   }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-  // The whole window text; empty for no window.
+  // The window text into buffer, cut to size - 1 characters and always
+  // NUL-terminated; returns the characters copied (0 for no window).
+  int GetText(char* buffer, int size) const {
+    if (!buffer || size <= 0) return 0;
+    buffer[0] = '\0';
+    const int copied = GetWindowTextA(hwnd_, buffer, size);
+    return copied > 0 ? copied : 0;
+  }
+  // The whole window text; empty for no window. For tests: the program
+  // reads into fixed buffers, since std::string would bring the C++
+  // runtime's exception machinery into the executable.
   std::string GetText() const {
     int length = GetWindowTextLengthA(hwnd_);
     std::string text(std::size_t(length > 0 ? length : 0) + 1, '\0');
