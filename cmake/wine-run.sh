@@ -1,13 +1,11 @@
 #!/bin/sh
 # Runs a Windows program under Wine in the given private prefix (created on
-# first use), never in the user's own. Usage: wine-run.sh PREFIX PROGRAM [ARGS]
+# first use), never in the user's own. Usage: wine-run.sh ARCH PREFIX PROGRAM
+# [ARGS], ARCH being win32 or win64 (see wine-env.sh).
 set -e
-prefix="$1"
-shift
-# No debugger: a crashing test ends at once with a failure instead of
-# waiting in winedbg until its timeout. No menu builder: nothing is written
-# into the user's desktop menus.
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
+. "$(dirname "$0")/wine-env.sh" "$1" "$2"
+prefix="$2"
+shift 2
 mkdir -p "$prefix"
 # Tests may start in parallel; only one of them boots the prefix.
 (
@@ -24,4 +22,4 @@ mkdir -p "$prefix"
     touch "$prefix/.unmanaged"
   fi
 ) 9>"$prefix.lock"
-exec wine "$@"
+exec "$WINELOADER" "$@"
