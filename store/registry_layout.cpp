@@ -62,15 +62,17 @@ long WriteMapValues(SettingsStore& store, SettingsStore::Key key, const MapTable
   return result;
 }
 
-void ReadMapValues(SettingsStore& store, SettingsStore::Key key, MapTables& tables) {
+bool ReadMapValues(SettingsStore& store, SettingsStore::Key key, MapTables& tables) {
+  bool all = true;
   for (DeviceSlot slot = 0; slot < kSlotCount; ++slot) {
     if (!ReadInPlace(store, key, SlotValueName("Instrument0", slot).text, tables.instrument[slot],
                      kInstrumentMaskSize)) {
-      return;
+      return false;
     }
-    ReadInPlace(store, key, SlotValueName("Percussion0", slot).text, tables.percussion[slot],
-                kPercussionMaskSize);
+    all = ReadInPlace(store, key, SlotValueName("Percussion0", slot).text,
+                      tables.percussion[slot], kPercussionMaskSize) && all;
   }
+  return all;
 }
 
 long WriteFactoryDefaults(SettingsStore& store, const MapTables& tables) {

@@ -24,7 +24,8 @@ constexpr std::size_t kSchemeValueSize = 20;   // the "Scheme" value, always wri
 // failing status, kStoreOk when all six succeeded; it always tries all six.
 long WriteMapValues(SettingsStore& store, SettingsStore::Key key, const MapTables& tables);
 // Reads the masks in slot order; stops at the first missing "Instrument<n>".
-void ReadMapValues(SettingsStore& store, SettingsStore::Key key, MapTables& tables);
+// True when all six values were read.
+bool ReadMapValues(SettingsStore& store, SettingsStore::Key key, MapTables& tables);
 // Create-or-open the factory key and write the current masks there.
 long WriteFactoryDefaults(SettingsStore& store, const MapTables& tables);
 // Device names of slots 0 and 1, the masks, and the active scheme name.

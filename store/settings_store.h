@@ -9,6 +9,9 @@ namespace klangrid {
 constexpr unsigned long kTypeSz = 1;      // REG_SZ
 constexpr unsigned long kTypeBinary = 3;  // REG_BINARY
 constexpr long kStoreOk = 0;
+// The registry's "no such key or value" (ERROR_FILE_NOT_FOUND). Every other
+// failure leaves open whether the key is there.
+constexpr long kStoreNotFound = 2;
 
 class SettingsStore {
  public:

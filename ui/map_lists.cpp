@@ -30,6 +30,16 @@ int RowAtAnyColumn(const ListCtrl& list, POINT point) {
   LVHITTESTINFO info{};
   info.pt = point;
   int row = int(list.Send(LVM_SUBITEMHITTEST, 0, LPARAM(&info)));
+  if (info.flags & LVHT_ONITEM) return row;
+  // Right of the last column (once the user has narrowed the columns) no
+  // sub-item is hit; the same line inside column 0 still names the row.
+  const int top = int(list.Send(LVM_GETTOPINDEX, 0, 0));
+  RECT label{};
+  label.left = LVIR_LABEL;
+  if (top < 0 || !list.Send(LVM_GETITEMRECT, WPARAM(top), LPARAM(&label))) return -1;
+  info = LVHITTESTINFO{};
+  info.pt = POINT{(label.left + label.right) / 2, point.y};
+  row = int(list.Send(LVM_SUBITEMHITTEST, 0, LPARAM(&info)));
   return (info.flags & LVHT_ONITEM) ? row : -1;
 }
 
@@ -55,15 +65,16 @@ void FillMapList(const ListCtrl& list, RowKind kind, MapTables& tables) {
     item.iItem = row;
     item.pszText = const_cast<char*>(NumberText(kind, row));
     item.stateMask = 0xFFFF;
-    if (list.InsertItem(item) != row) continue;
-    list.SetItemText(row, kNameColumn, Name(kind, row));
     DeviceSlot slot = tables.SlotOf(kind, row);
     if (slot == kNoSlot) {
       // Stored data may route a row nowhere; the driver needs a device for
-      // every row, so it goes to slot 0 and a later save stores that.
+      // every row, so it goes to slot 0 and a later save stores that. First,
+      // so a row the list fails to take is repaired all the same.
       tables.RepairUnassigned(kind, row);
       slot = 0;
     }
+    if (list.InsertItem(item) != row) continue;
+    list.SetItemText(row, kNameColumn, Name(kind, row));
     list.SetItemText(row, kDeviceColumn, tables.DeviceName(slot));
   }
   list.SetRedraw(true);

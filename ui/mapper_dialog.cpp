@@ -3,6 +3,7 @@
 #include "devices/device_naming.h"
 #include "model/text.h"
 #include "res/resource.h"
+#include "store/scheme_operations.h"
 #include "ui/map_lists.h"
 #include "ui/secondary_dialogs.h"
 
@@ -70,43 +71,32 @@ BOOL MapperDialog::OnInitDialog() {
   Send(WM_SETICON, ICON_SMALL, LPARAM(icon_));
 
   LoadDefaultsPending = 0;
-  // The tables still hold the built-in defaults here, so the factory key
-  // always matches this program version.
-  WriteFactoryDefaults(store_, tables_);
-  CopyBounded(ActiveKeyPath, sizeof ActiveKeyPath, kActiveKeyPath);
   char activeName[kSchemeValueSize];
-  ReadActiveConfiguration(store_, tables_, activeName);
+  StartUp(store_, tables_, activeName);
 
   InsertMapColumns(instrumentList_, drumList_);
   ResolveDeviceNames(outputs_, tables_);
   FillMapList(instrumentList_, RowKind::Instrument, tables_);
   FillMapList(drumList_, RowKind::Percussion, tables_);
 
-  int schemeCount = 0;
-  EnumerateSchemes(store_, [this, &schemeCount](const char* name) {
-    schemeList_.AddString(name);
-    ++schemeCount;
-    return true;
-  });
+  char selected[kSchemeNameSize];
+  const int schemeCount =
+      ListSchemes(store_, activeName, [this](const char* name) { schemeList_.AddString(name); }, selected);
   // CB_SETCURSEL sends no CBN_SELENDOK, so the scheme is shown as active
   // without being loaded: the maps stay those just read.
-  schemeList_.SetCurSel(FindActiveScheme(activeName));
-
-  if (schemeCount == 0) {
-    EnableWindow(Item(IDC_DELETE), FALSE);
-    schemeList_.Enable(false);
-  }
+  schemeList_.SetCurSel(FindScheme(selected));
+  if (schemeCount == 0) SetSchemeControlsEnabled(false);
   return TRUE;
 }
 
-int MapperDialog::FindActiveScheme(const char* activeName) const {
-  if (activeName[0] == '\0') return -1;
+int MapperDialog::FindScheme(const char* name) const {
+  if (name[0] == '\0') return -1;
   // Our own whole-text comparison rather than CB_FINDSTRINGEXACT, whose
   // locale-aware matching may pass over punctuation in a name.
   const int count = schemeList_.GetCount();
   for (int index = 0; index < count; ++index) {
     char entry[kSchemeNameSize];
-    if (schemeList_.GetLBText(index, entry, sizeof entry) && EqualsIgnoreAsciiCase(entry, activeName))
+    if (schemeList_.GetLBText(index, entry, sizeof entry) && EqualsAsKeyName(entry, name))
       return index;
   }
   return -1;

@@ -35,9 +35,9 @@ class MapperDialog : public Dialog {
   void OnInstrumentClick(Message& message);
   void OnDrumClick(Message& message);
   void OnDestroy(Message& message);
-  // Index of the scheme entry whose whole text equals activeName, ignoring
-  // case; -1 for none and for an empty name.
-  int FindActiveScheme(const char* activeName) const;
+  // Index of the scheme entry that names the same key as name (compared as
+  // key names); -1 for none and for an empty name.
+  int FindScheme(const char* name) const;
   // Scheme commands.
   void OnSaveAs(Message& message);
   void OnSchemeSelEndOk(Message& message);
@@ -45,6 +45,8 @@ class MapperDialog : public Dialog {
   void OnDeleteScheme(Message& message);
   void LoadSelectedScheme();
   void RefillLists();
+  // The scheme list and Delete go together: both off while no scheme exists.
+  void SetSchemeControlsEnabled(bool enable);
   // Shows one of the few failure messages.
   void ReportFailure(const char* text);
 
@@ -55,7 +57,6 @@ class MapperDialog : public Dialog {
   ComboBox schemeList_;
   ListCtrl instrumentList_;
   ListCtrl drumList_;
-  char ActiveKeyPath[kKeyPathSize] = {};
   int LoadDefaultsPending = 0;
   HICON icon_ = nullptr;
 };

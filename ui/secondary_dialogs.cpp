@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/text.h"
 #include "res/resource.h"
 
 namespace klangrid::ui {
@@ -30,10 +31,17 @@ void DeviceSelectDialog::OnOK() {
   int slot = DeviceCombo.GetCurSel();
   if (slot < 0 || slot >= kSlotCount) {
     // Text typed into the edit field clears the selection; take it only
-    // when it names one of the entries.
-    char typed[kDeviceNameSize];
-    DeviceCombo.GetText(typed, int(sizeof typed));
-    slot = DeviceCombo.FindStringExact(typed);
+    // when it is one of the names, whole: text longer than a name could
+    // only match once cut, so it matches nothing.
+    char typed[kDeviceNameSize + 1];
+    const int length = DeviceCombo.GetText(typed, int(sizeof typed));
+    slot = -1;
+    for (DeviceSlot candidate = 0; length < int(kDeviceNameSize) && candidate < kSlotCount; ++candidate) {
+      if (EqualsIgnoreAsciiCase(typed, tables_.DeviceName(candidate))) {
+        slot = candidate;
+        break;
+      }
+    }
   }
   if (slot < 0 || slot >= kSlotCount) {
     MessageBeep(MB_OK);
@@ -55,9 +63,12 @@ void SaveSchemeDialog::OnOK() {
   // key itself and a backslash would make nested keys. A name longer than
   // the limit can only come from WM_SETTEXT; it is refused, not cut.
   HWND edit = Item(IDC_SCHEME_NAME);
-  // One character more than allowed shows a name that is too long.
-  char typed[kMaxSchemeNameChars + 2];
-  const int length = Window(edit).GetText(typed, int(sizeof typed));
+  // The length comes from the field itself: a copy into a buffer would
+  // stop short of a double-byte character that does not fit, and a name
+  // cut so would pass as short enough.
+  const int length = GetWindowTextLengthA(edit);
+  char typed[kMaxSchemeNameChars + 1] = {};
+  Window(edit).GetText(typed, int(sizeof typed));
   if (length == 0 || length > kMaxSchemeNameChars || std::strchr(typed, '\\')) {
     MessageBeep(MB_OK);
     GotoDlgCtrl(edit);

@@ -4,17 +4,20 @@
 #include <cstring>
 #include <utility>
 
+#include "model/text.h"
+
 namespace klangrid {
 
 namespace {
 
-// Registry names compare without regard to case; the registry also lists
-// subkeys in the order of their lower-cased names.
+// Registry names compare without regard to case, for every letter of the
+// code page; the registry also lists subkeys in the order of their folded
+// names.
+unsigned char FoldChar(char c) { return FoldKeyNameChar(static_cast<unsigned char>(c)); }
+
 std::string Fold(const std::string& text) {
   std::string folded = text;
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : folded) c = static_cast<char>(FoldChar(c));
   return folded;
 }
 
@@ -22,10 +25,6 @@ std::vector<std::string> FoldAll(const std::vector<std::string>& names) {
   std::vector<std::string> folded;
   for (const std::string& n : names) folded.push_back(Fold(n));
   return folded;
-}
-
-unsigned char FoldChar(char c) {
-  return static_cast<unsigned char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
 }
 
 bool EqualFolded(const std::string& a, const std::string& b) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/registry_layout.h"
@@ -148,6 +149,21 @@ TYPED_TEST(StoreContract, KeyAndValueNamesIgnoreCase) {
       << "one key, named as first created";
   this->Put("SOFTWARE\\Kestro", "instrument0", kTypeBinary, {8});
   EXPECT_EQ(this->Read("Software\\Kestro", "Instrument0", 1, &status)[0], 8);
+}
+
+TYPED_TEST(StoreContract, KeyNamesFoldEveryLetterOfTheCodePage) {
+  // Windows-1252 pairs beyond A..Z name one key; the signs that look like a
+  // pair (multiplication and division) do not.
+  const std::pair<const char*, const char*> same[] = {
+      {"\xC9t\xE9", "\xE9T\xC9"}, {"BL\xC4SER", "bl\xE4ser"}, {"\xDE\xD8", "\xFE\xF8"},
+      {"\x8A\x8C\x8E", "\x9A\x9C\x9E"}, {"\x9F", "\xFF"}};
+  for (const auto& pair : same) {
+    this->MakeKey(std::string("S\\") + pair.first);
+    EXPECT_TRUE(this->CanOpen(std::string("S\\") + pair.second)) << pair.second;
+  }
+  this->MakeKey("S\\\xD7");
+  EXPECT_FALSE(this->CanOpen("S\\\xF7"));
+  EXPECT_EQ(this->Subkeys("S").size(), 6u);
 }
 
 TYPED_TEST(StoreContract, TrailingBackslashNamesTheSameKey) {

@@ -225,6 +225,9 @@ TEST_F(MainDialogTest, OversizedOrUnterminatedSchemeValueSelectsSafely) {
   const std::string full = "abcdefghijklmnopqrst";
   store.Put(kActiveKeyPath, kSchemeValue, kTypeSz, Bytes(full.begin(), full.end()));
   Inspect([&] { EXPECT_EQ(ComboEditText(), "abcdefghijklmnopqrs"); });
+  // A full value may be a longer name cut to fit: then it names neither.
+  store.PutKey(std::string(kActiveKeyPath) + "\\abcdefghijklmnopqrstuv");
+  Inspect([&] { EXPECT_EQ(SchemeList().GetCurSel(), -1); });
 
   // Longer than the field: the read fails and nothing is selected.
   store.PutText(kActiveKeyPath, kSchemeValue, std::string(40, 'l'));

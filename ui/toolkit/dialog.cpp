@@ -25,7 +25,9 @@ bool TemplateAtOrigin(int templateId) {
 }  // namespace
 
 void DDX_Control(DataExchange& dx, int id, Window& control) {
-  if (!control.Handle()) control.Attach(GetDlgItem(dx.dialog, id));
+  // Bound at every exchange: a wrapper kept from an earlier opening holds
+  // the handle of a window that is gone.
+  control.Attach(GetDlgItem(dx.dialog, id));
 }
 
 void DDX_Text(DataExchange& dx, int id, char* text, std::size_t size) {
