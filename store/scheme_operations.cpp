@@ -114,7 +114,12 @@ SaveAsResult SaveSchemeAs(SettingsStore& store, const SaveAsTarget& target, cons
 
 bool DeleteScheme(SettingsStore& store, const char* name) {
   const long status = DeleteSchemeKey(store, name);
-  return status == kStoreOk || status == kStoreNotFound;
+  if (status == kStoreOk) return true;
+  // A key already gone (deleted elsewhere) is what the user asked for; the
+  // store is asked again rather than trusted, so the entry goes only with
+  // its key.
+  char path[kKeyPathSize];
+  return status == kStoreNotFound && SchemeKeyPath(name, path) && !KeyExists(store, path);
 }
 
 ApplyResult ApplyConfiguration(SettingsStore& store, const MapTables& tables, const char* selected) {

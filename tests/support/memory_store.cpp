@@ -119,7 +119,8 @@ const MemoryStore::Handle* MemoryStore::Lookup(Key key) const {
 }
 
 const MemoryStore::Fault* MemoryStore::FaultFor(Op op, const std::vector<std::string>& names,
-                                                const char* valueName) const {
+                                                const char* valueName) {
+  if (op != Op::CloseKey && ++counted_ == failNth_) return &nthFault_;
   const std::vector<std::string> folded = FoldAll(names);
   const std::string foldedValue = Fold(valueName ? valueName : "");
   for (const Fault& f : faults_) {

@@ -30,6 +30,7 @@ class MemoryStore : public SettingsStore {
   struct Value {
     unsigned long type = 0;
     std::vector<std::uint8_t> data;
+    bool operator==(const Value& other) const { return type == other.type && data == other.data; }
   };
 
   // One call of a store operation, in call order. path is the path the key
@@ -93,7 +94,18 @@ class MemoryStore : public SettingsStore {
   // As FailOn, for QueryValue or SetValue of one value name only.
   void FailOnValue(Op op, const std::string& path, const std::string& valueName,
                    long status = kAccessDenied);
-  void ClearFaults() { faults_.clear(); }
+  void ClearFaults() {
+    faults_.clear();
+    failNth_ = 0;
+  }
+  // Counts the calls that can fail (all but CloseKey) from now on, and makes
+  // the nth of them (1-based) fail with status and no effect; 0 fails none.
+  void FailNthCall(std::size_t nth, long status) {
+    counted_ = 0;
+    failNth_ = nth;
+    nthFault_.status = status;
+  }
+  std::size_t CountedCalls() const { return counted_; }
 
  private:
   struct Node;
@@ -114,7 +126,7 @@ class MemoryStore : public SettingsStore {
   std::shared_ptr<Node> Find(const std::vector<std::string>& names) const;
   std::shared_ptr<Node> FindOrCreate(const std::vector<std::string>& names);
   const Handle* Lookup(Key key) const;
-  const Fault* FaultFor(Op op, const std::vector<std::string>& names, const char* valueName) const;
+  const Fault* FaultFor(Op op, const std::vector<std::string>& names, const char* valueName);
   long Record(Call call);
   Key NewHandle(std::shared_ptr<Node> node, const char* path, std::vector<std::string> names);
 
@@ -123,6 +135,9 @@ class MemoryStore : public SettingsStore {
   std::uintptr_t nextHandle_ = 0x1000;
   std::vector<Call> calls_;
   std::vector<Fault> faults_;
+  std::size_t counted_ = 0;
+  std::size_t failNth_ = 0;
+  Fault nthFault_{Op::CreateKey, {}, true, {}, 0};
 };
 
 }  // namespace klangrid
