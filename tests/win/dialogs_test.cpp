@@ -366,8 +366,12 @@ TEST_F(DialogsTest, DeviceTypedNameTakesThatSlotIgnoringCase) {
 
 TEST_F(DialogsTest, DeviceTypedTextNamingNoEntryKeepsTheDialogOpen) {
   MapTables tables = TablesWithDefaultNames();
+  // A name of the full 31 characters: text one longer would match it once cut.
+  const std::string fullName = "Kestro External MIDI Port 1-2-3";
+  CopyBounded(tables.deviceNames[1], kDeviceNameSize, fullName.c_str());
+  const std::string tooLong = fullName + "4";
   // A trailing blank is enough to name no entry.
-  for (const char* typed : {"Roland MPU-401 ", "Some other synth", ""}) {
+  for (const char* typed : {"Software Wave Table Synthesis ", "Some other synth", "", tooLong.c_str()}) {
     SCOPED_TRACE(typed);
     DeviceSelectDialog dialog(tables);
     bool stillOpen = false;
