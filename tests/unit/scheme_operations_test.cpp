@@ -116,51 +116,5 @@ TEST_F(SchemeOperations, SaveAsOfANewSchemeThatFailsLeavesNoKeyBehind) {
   EXPECT_TRUE(HoldsMaps(store, SchemePath("jazz"), tables));
 }
 
-TEST_F(SchemeOperations, SaveAsOverAnExistingSchemeThatFailsKeepsItListed) {
-  PutMaps(store, SchemePath("jazz"), MapTables());
-  SaveAsTarget target;
-  ASSERT_TRUE(PrepareSaveAs(store, "jazz", &target));
-  store.FailOnValue(Op::SetValue, SchemePath("jazz"), "Instrument0");
-  const SaveAsResult result = SaveSchemeAs(store, target, MapsWith(kViolin, 2));
-  EXPECT_FALSE(result.saved);
-  EXPECT_TRUE(result.listed);
-  EXPECT_TRUE(store.HasKey(SchemePath("jazz")));
-}
-
-TEST_F(SchemeOperations, DeleteCountsAKeyAlreadyGoneAsDeletedAndAFailureAsNot) {
-  store.PutKey(SchemePath("jazz"));
-  store.FailOn(Op::DeleteKey, SchemePath("jazz"));
-  EXPECT_FALSE(DeleteScheme(store, "jazz"));
-  EXPECT_TRUE(store.HasKey(SchemePath("jazz")));
-  store.ClearFaults();
-  EXPECT_TRUE(DeleteScheme(store, "JAZZ"));
-  EXPECT_FALSE(store.HasKey(SchemePath("jazz")));
-  EXPECT_TRUE(DeleteScheme(store, "jazz"));
-  EXPECT_FALSE(DeleteScheme(store, ""));
-}
-
-TEST_F(SchemeOperations, ApplyTellsWhatItCouldNotWrite) {
-  tables = MapsWith(kViolin, 2);
-  EXPECT_EQ(ApplyConfiguration(store, tables, "jazz"), ApplyResult::kNoDriverKey);
-  EXPECT_TRUE(store.SetValueCalls().empty());
-
-  store.PutKey(kActiveKeyPath);
-  store.PutKey(SchemePath("jazz"));
-  store.FailOnValue(Op::SetValue, kActiveKeyPath, kSchemeValue);
-  EXPECT_EQ(ApplyConfiguration(store, tables, "jazz"), ApplyResult::kActiveNotWritten);
-  store.ClearFaults();
-  store.FailOn(Op::OpenKey, SchemePath("jazz"));
-  EXPECT_EQ(ApplyConfiguration(store, tables, "jazz"), ApplyResult::kSchemeNotWritten)
-      << "a scheme key that is there but cannot be opened is a failure, not a deleted scheme";
-  store.ClearFaults();
-
-  EXPECT_EQ(ApplyConfiguration(store, tables, "gone"), ApplyResult::kApplied);
-  EXPECT_FALSE(store.HasKey(SchemePath("gone"))) << "a deleted scheme is not made again";
-  EXPECT_EQ(ApplyConfiguration(store, tables, "jazz"), ApplyResult::kApplied);
-  EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, tables));
-  EXPECT_TRUE(HoldsMaps(store, SchemePath("jazz"), tables));
-  EXPECT_EQ(store.Get(kActiveKeyPath, kSchemeValue), SchemeValue("jazz"));
-}
-
 }  // namespace
 }  // namespace klangrid::test
