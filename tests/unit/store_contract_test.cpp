@@ -50,6 +50,15 @@ struct RegistryBackend {
   HKEY root = nullptr;
   std::unique_ptr<RegistryStore> store;
 };
+
+// The same scratch key through the calls that name the other registry view.
+// HKEY_CURRENT_USER\Software is one key in both views, so nothing differs.
+struct RegistryOtherViewBackend : RegistryBackend {
+  static constexpr const char* kName = "RegistryOtherView";
+  RegistryOtherViewBackend() {
+    store = std::make_unique<RegistryStore>(root, sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
+  }
+};
 #endif
 
 template <typename Backend>
@@ -101,7 +110,7 @@ class StoreContract : public ::testing::Test {
 };
 
 #ifdef _WIN32
-using Backends = ::testing::Types<MemoryBackend, RegistryBackend>;
+using Backends = ::testing::Types<MemoryBackend, RegistryBackend, RegistryOtherViewBackend>;
 #else
 using Backends = ::testing::Types<MemoryBackend>;
 #endif
