@@ -84,7 +84,8 @@ class TwoViews : public ::testing::Test {
   // The store calls of OK on the active key: the maps, then the name.
   long Ok(DeviceSlot slot, const char* scheme) {
     MapTables tables;
-    for (int row = 0; row < kInstrumentRows; ++row) tables.AssignRow(RowKind::Instrument, row, slot);
+    for (int row = 0; row < kInstrumentRows; ++row)
+      tables.AssignRow(RowKind::Instrument, row, slot);
     ScopedKey active(store);
     long status = active.Open(kActiveKeyPath);
     if (status == kStoreOk) status = WriteMapValues(store, active.Get(), tables);
@@ -92,8 +93,10 @@ class TwoViews : public ::testing::Test {
     return status;
   }
   static void ExpectWritten(const MemoryStore& view, DeviceSlot slot, const char* scheme) {
-    EXPECT_EQ(view.Get(kActiveKeyPath, "Instrument0"), Bytes(kInstrumentMaskSize, slot == 0 ? 0xFF : 0));
-    EXPECT_EQ(view.Get(kActiveKeyPath, "Instrument2"), Bytes(kInstrumentMaskSize, slot == 2 ? 0xFF : 0));
+    EXPECT_EQ(view.Get(kActiveKeyPath, "Instrument0"),
+              Bytes(kInstrumentMaskSize, slot == 0 ? 0xFF : 0));
+    EXPECT_EQ(view.Get(kActiveKeyPath, "Instrument2"),
+              Bytes(kInstrumentMaskSize, slot == 2 ? 0xFF : 0));
     const auto name = view.Get(kActiveKeyPath, kSchemeValue);
     ASSERT_TRUE(name);
     EXPECT_STREQ(reinterpret_cast<const char*>(name->data()), scheme);

@@ -56,7 +56,8 @@ struct RegistryBackend {
 struct RegistryOtherViewBackend : RegistryBackend {
   static constexpr const char* kName = "RegistryOtherView";
   RegistryOtherViewBackend() {
-    store = std::make_unique<RegistryStore>(root, sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
+    const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    store = std::make_unique<RegistryStore>(root, other);
   }
 };
 #endif

@@ -41,10 +41,12 @@ std::string SchemePath(const char* scheme) { return std::string(kActiveKeyPath) 
 
 void DeleteTree(REGSAM view, const std::string& path) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+    return;
   std::vector<std::string> children;
   char name[256];
-  for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i) children.push_back(name);
+  for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i)
+    children.push_back(name);
   RegCloseKey(key);
   for (const std::string& child : children) DeleteTree(view, path + "\\" + child);
   RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
@@ -52,12 +54,14 @@ void DeleteTree(REGSAM view, const std::string& path) {
 
 bool HasKey(REGSAM view, const std::string& path) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
 
-void Put(REGSAM view, const std::string& path, const std::string& name, DWORD type, const Bytes& data) {
+void Put(REGSAM view, const std::string& path, const std::string& name, DWORD type,
+         const Bytes& data) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
                             nullptr, &key, nullptr),
@@ -86,11 +90,14 @@ std::optional<Bytes> Get(REGSAM view, const std::string& path, const char* name)
 void SeedDriver(REGSAM view, int slot, const char* scheme) {
   for (int s = 0; s < kSlotCount; ++s) {
     const std::uint8_t fill = s == slot ? 0xFF : 0x00;
-    Put(view, kActiveKeyPath, "Instrument" + std::to_string(s), REG_BINARY, Bytes(kInstrumentMaskSize, fill));
-    Put(view, kActiveKeyPath, "Percussion" + std::to_string(s), REG_BINARY, Bytes(kPercussionMaskSize, fill));
+    Put(view, kActiveKeyPath, "Instrument" + std::to_string(s), REG_BINARY,
+        Bytes(kInstrumentMaskSize, fill));
+    Put(view, kActiveKeyPath, "Percussion" + std::to_string(s), REG_BINARY,
+        Bytes(kPercussionMaskSize, fill));
   }
   const std::string text(scheme);
-  Put(view, kActiveKeyPath, kSchemeValue, REG_SZ, Bytes(text.c_str(), text.c_str() + text.size() + 1));
+  Put(view, kActiveKeyPath, kSchemeValue, REG_SZ,
+      Bytes(text.c_str(), text.c_str() + text.size() + 1));
   Put(view, SchemePath(scheme), "", REG_BINARY, {});
 }
 
@@ -119,7 +126,7 @@ class RegistryViewsTest : public ::testing::Test {
   }
 
   struct Shown {
-    std::string scheme;          // selected in the scheme list
+    std::string scheme;  // selected in the scheme list
     std::vector<std::string> schemes;
     std::string firstRowDevice;  // instrument row 0
   };
