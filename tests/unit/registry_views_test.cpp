@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,6 @@ namespace {
 
 using View = RegistryView;
 using Bytes = std::vector<std::uint8_t>;
-
-const char* const kWrittenValues[] = {"Instrument0", "Percussion0", "Instrument1", "Percussion1",
-                                      "Instrument2", "Percussion2", "Scheme"};
 
 TEST(RegistryViewRule, ReadsThe64BitViewWhereTheKeyIsThereThenThe32BitViewThenItsOwn) {
   for (View own : {View::k32Bit, View::k64Bit}) {
@@ -38,155 +37,119 @@ TEST(RegistryViewRule, TheDriversKeyIsNamedAsTheRegistryReadsPaths) {
   EXPECT_FALSE(NamesActiveKey(nullptr));
 }
 
-// A 32-bit program under WOW64, the two views seeded per test.
-class TwoViews : public ::testing::Test {
- protected:
-  MemoryStore view32;
-  MemoryStore view64;
-  RegistryViewsStore store{view32, &view64, View::k32Bit};
+// A 32-bit program's registry under WOW64: two views and its store over them.
+struct TwoViews {
+  MemoryStore views[2];
+  RegistryViewsStore store{views[0], &views[1], View::k32Bit};
 
-  void TearDown() override {
-    EXPECT_EQ(view32.OpenKeyCount(), 0u);
-    EXPECT_EQ(view64.OpenKeyCount(), 0u);
-  }
-
-  // The driver's key routing every row to slot, its "Scheme" naming scheme,
+  MemoryStore& Of(View view) { return views[static_cast<int>(view)]; }
+  // The driver's key routing every row to slot, with "Scheme" naming scheme
   // and that scheme's key.
-  static void SeedDriver(MemoryStore& view, DeviceSlot slot, const std::string& scheme) {
+  void SeedDriver(View view, DeviceSlot slot, const std::string& scheme) {
     for (DeviceSlot s = 0; s < kSlotCount; ++s) {
       const std::uint8_t fill = s == slot ? 0xFF : 0x00;
       const std::string digit(1, static_cast<char>('0' + s));
-      view.Put(kActiveKeyPath, "Instrument" + digit, kTypeBinary, Bytes(kInstrumentMaskSize, fill));
-      view.Put(kActiveKeyPath, "Percussion" + digit, kTypeBinary, Bytes(kPercussionMaskSize, fill));
+      Of(view).Put(kActiveKeyPath, "Instrument" + digit, kTypeBinary,
+                   Bytes(kInstrumentMaskSize, fill));
+      Of(view).Put(kActiveKeyPath, "Percussion" + digit, kTypeBinary,
+                   Bytes(kPercussionMaskSize, fill));
     }
-    view.PutText(kActiveKeyPath, kSchemeValue, scheme);
-    view.PutKey(std::string(kActiveKeyPath) + "\\" + scheme);
+    Of(view).PutText(kActiveKeyPath, kSchemeValue, scheme);
+    Of(view).PutKey(std::string(kActiveKeyPath) + "\\" + scheme);
   }
-
-  struct Shown {
-    DeviceSlot slot;  // of instrument row 0
-    std::string active;
-    std::vector<std::string> schemes;
-  };
-  // The store calls of the dialog's start-up.
-  Shown StartUp() {
+  // OK's writes to the driver's key: every row on slot 0, then the name.
+  long Ok(const char* scheme) {
     MapTables tables;
-    WriteFactoryDefaults(store, tables);
-    char active[kSchemeValueSize];
-    ReadActiveConfiguration(store, tables, active);
-    Shown shown{tables.SlotOf(RowKind::Instrument, 0), active, {}};
-    EnumerateSchemes(store, [&](const char* name) {
-      shown.schemes.push_back(name);
-      return true;
-    });
-    return shown;
-  }
-  // The store calls of OK on the active key: the maps, then the name.
-  long Ok(DeviceSlot slot, const char* scheme) {
-    MapTables tables;
-    for (int row = 0; row < kInstrumentRows; ++row)
-      tables.AssignRow(RowKind::Instrument, row, slot);
+    for (int row = 0; row < kInstrumentRows; ++row) tables.AssignRow(RowKind::Instrument, row, 0);
     ScopedKey active(store);
     long status = active.Open(kActiveKeyPath);
     if (status == kStoreOk) status = WriteMapValues(store, active.Get(), tables);
     if (status == kStoreOk) status = WriteActiveSchemeName(store, active.Get(), scheme);
     return status;
   }
-  static void ExpectWritten(const MemoryStore& view, DeviceSlot slot, const char* scheme) {
-    EXPECT_EQ(view.Get(kActiveKeyPath, "Instrument0"),
-              Bytes(kInstrumentMaskSize, slot == 0 ? 0xFF : 0));
-    EXPECT_EQ(view.Get(kActiveKeyPath, "Instrument2"),
-              Bytes(kInstrumentMaskSize, slot == 2 ? 0xFF : 0));
-    const auto name = view.Get(kActiveKeyPath, kSchemeValue);
-    ASSERT_TRUE(name);
-    EXPECT_STREQ(reinterpret_cast<const char*>(name->data()), scheme);
-  }
 };
 
-TEST_F(TwoViews, KeyIn64BitViewOnly_ReadAndWrittenThereAndThe32BitViewGetsNothing) {
-  SeedDriver(view64, 2, "native");
-  const Shown shown = StartUp();
-  EXPECT_EQ(shown.slot, 2);
-  EXPECT_EQ(shown.active, "native");
-  EXPECT_EQ(shown.schemes, std::vector<std::string>{"native"});
-  EXPECT_TRUE(view64.HasKey(kFactoryKeyPath));
+TEST(RegistryViewsStore, StartUpReadsTheViewOfTheRuleAndOkWritesEveryViewWithTheKey) {
+  struct Case {
+    bool in32;
+    bool in64;
+  };
+  for (const Case c : {Case{false, true}, Case{true, true}, Case{true, false}}) {
+    SCOPED_TRACE(std::string(c.in32 ? "32" : "") + (c.in64 ? " 64" : ""));
+    TwoViews registry;
+    if (c.in64) registry.SeedDriver(View::k64Bit, 2, "native");
+    if (c.in32) registry.SeedDriver(View::k32Bit, 1, "wow");
+    const View read = c.in64 ? View::k64Bit : View::k32Bit;
+    const std::string active = c.in64 ? "native" : "wow";
 
-  EXPECT_EQ(Ok(1, "native"), kStoreOk);
-  ExpectWritten(view64, 1, "native");
-  EXPECT_FALSE(view32.HasKey("SOFTWARE")) << "no key made in the view that lacks the driver's";
-}
+    // Start-up: the factory key, the active configuration, the schemes.
+    MapTables tables;
+    WriteFactoryDefaults(registry.store, tables);
+    char name[kSchemeValueSize];
+    ReadActiveConfiguration(registry.store, tables, name);
+    std::vector<std::string> schemes;
+    EnumerateSchemes(registry.store, [&](const char* scheme) {
+      schemes.push_back(scheme);
+      return true;
+    });
+    EXPECT_EQ(tables.SlotOf(RowKind::Instrument, 0), c.in64 ? 2 : 1);
+    EXPECT_EQ(name, active);
+    EXPECT_EQ(schemes, std::vector<std::string>{active});
 
-TEST_F(TwoViews, KeyInBothViews_The64BitViewIsReadAndOkWritesTheActiveValuesToBoth) {
-  SeedDriver(view64, 2, "native");
-  SeedDriver(view32, 1, "wow");
-  const Shown shown = StartUp();
-  EXPECT_EQ(shown.slot, 2);
-  EXPECT_EQ(shown.active, "native");
-  EXPECT_EQ(shown.schemes, std::vector<std::string>{"native"});
-
-  EXPECT_EQ(Ok(0, "native"), kStoreOk);
-  for (const char* name : kWrittenValues) {
-    EXPECT_EQ(view32.Get(kActiveKeyPath, name), view64.Get(kActiveKeyPath, name)) << name;
+    EXPECT_EQ(registry.Ok(name), kStoreOk);
+    Bytes written(kSchemeValueSize, 0);
+    std::copy(active.begin(), active.end(), written.begin());
+    for (View view : {View::k32Bit, View::k64Bit}) {
+      const MemoryStore& store = registry.Of(view);
+      const bool hasKey = view == View::k64Bit ? c.in64 : c.in32;
+      EXPECT_EQ(store.Get(kActiveKeyPath, "Instrument0"),
+                hasKey ? std::optional<Bytes>(Bytes(kInstrumentMaskSize, 0xFF)) : std::nullopt);
+      EXPECT_EQ(store.Get(kActiveKeyPath, kSchemeValue),
+                hasKey ? std::optional<Bytes>(written) : std::nullopt);
+      EXPECT_EQ(store.Get(kFactoryKeyPath, "Instrument0").has_value(), view == read)
+          << "the factory key beside the key read";
+      EXPECT_EQ(store.HasKey("SOFTWARE"), hasKey) << "no key made in a view without one";
+      EXPECT_EQ(store.OpenKeyCount(), 0u);
+    }
   }
-  ExpectWritten(view32, 0, "native");
-
-  // Scheme keys, the factory key and deletions stay in the view read.
-  MapTables tables;
-  ScopedKey scheme(store);
-  ASSERT_EQ(scheme.Create("SOFTWARE\\Kestro\\AudioDriver\\native"), kStoreOk);
-  EXPECT_EQ(WriteMapValues(store, scheme.Get(), tables), kStoreOk);
-  scheme.Close();
-  EXPECT_EQ(DeleteSchemeKey(store, "wow"), MemoryStore::kFileNotFound);
-  EXPECT_EQ(view32.SubkeyNames(kActiveKeyPath), std::vector<std::string>{"wow"});
-  EXPECT_TRUE(view32.ValueNames(std::string(kActiveKeyPath) + "\\wow").empty());
-  EXPECT_TRUE(view32.ValueNames(kFactoryKeyPath).empty());
 }
 
-TEST_F(TwoViews, KeyIn32BitViewOnly_ReadAndWrittenThereAsBefore) {
-  SeedDriver(view32, 1, "wow");
-  const Shown shown = StartUp();
-  EXPECT_EQ(shown.slot, 1);
-  EXPECT_EQ(shown.active, "wow");
-  EXPECT_EQ(shown.schemes, std::vector<std::string>{"wow"});
+TEST(RegistryViewsStore, KeepsItsViewAndReportsAMissedSecondWrite) {
+  TwoViews registry;
+  registry.SeedDriver(View::k64Bit, 2, "native");
+  registry.SeedDriver(View::k32Bit, 1, "wow");
+  EXPECT_EQ(registry.store.ReadView(), View::k64Bit);
+  registry.views[1].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath, MemoryStore::kFileNotFound);
+  EXPECT_EQ(registry.store.ReadView(), View::k64Bit) << "kept for the session";
+  registry.views[1].ClearFaults();
 
-  EXPECT_EQ(Ok(2, "wow"), kStoreOk);
-  ExpectWritten(view32, 2, "wow");
-  EXPECT_FALSE(view64.HasKey("SOFTWARE"));
+  // Schemes and deletions stay in the view read.
+  EXPECT_EQ(DeleteSchemeKey(registry.store, "wow"), MemoryStore::kFileNotFound);
+
+  registry.views[0].FailOnValue(MemoryStore::Op::SetValue, kActiveKeyPath, "Instrument1");
+  EXPECT_EQ(registry.Ok("native"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(registry.views[1].Get(kActiveKeyPath, "Instrument1"), Bytes(kInstrumentMaskSize, 0));
+  registry.views[0].ClearFaults();
+  registry.views[0].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath);
+  EXPECT_EQ(registry.Ok("native"), MemoryStore::kAccessDenied);
+  registry.views[0].ClearFaults();
+
+  // A key gone from the other view since start-up is not made again.
+  ASSERT_EQ(registry.views[0].DeleteKey("SOFTWARE\\Kestro\\AudioDriver\\wow"), kStoreOk);
+  ASSERT_EQ(registry.views[0].DeleteKey(kActiveKeyPath), kStoreOk);
+  EXPECT_EQ(registry.Ok("native"), kStoreOk);
+  EXPECT_FALSE(registry.views[0].HasKey(kActiveKeyPath));
 }
 
-TEST_F(TwoViews, TheViewIsChosenOnceAndTheSecondWriteFollowsTheKeyAsItIsAtOk) {
-  SeedDriver(view64, 2, "native");
-  SeedDriver(view32, 1, "wow");
-  StartUp();
-  view64.FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath, MemoryStore::kFileNotFound);
-  EXPECT_EQ(store.ReadView(), View::k64Bit) << "kept for the session";
-  view64.ClearFaults();
-
-  view32.FailOnValue(MemoryStore::Op::SetValue, kActiveKeyPath, "Instrument1");
-  EXPECT_EQ(Ok(0, "native"), MemoryStore::kAccessDenied) << "a missed view is a failure";
-  ExpectWritten(view64, 0, "native");
-  view32.ClearFaults();
-
-  view32.FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath);
-  EXPECT_EQ(Ok(0, "native"), MemoryStore::kAccessDenied);
-  view32.ClearFaults();
-
-  ASSERT_EQ(view32.DeleteKey("SOFTWARE\\Kestro\\AudioDriver\\wow"), kStoreOk);
-  ASSERT_EQ(view32.DeleteKey(kActiveKeyPath), kStoreOk);
-  EXPECT_EQ(Ok(1, "native"), kStoreOk);
-  EXPECT_FALSE(view32.HasKey(kActiveKeyPath)) << "a key gone since start-up is not made again";
-}
-
-TEST_F(TwoViews, OpeningTheDriversKeyBeyondTheTrackedHandlesFailsAndLeavesNothingOpen) {
-  SeedDriver(view64, 2, "native");
+TEST(RegistryViewsStore, OpeningTheDriversKeyBeyondTheTrackedHandlesFailsAndLeavesNothingOpen) {
+  TwoViews registry;
+  registry.SeedDriver(View::k64Bit, 2, "native");
   std::vector<SettingsStore::Key> keys(RegistryViewsStore::kMaxActiveKeys);
-  for (auto& key : keys) ASSERT_EQ(store.OpenKey(kActiveKeyPath, &key), kStoreOk);
+  for (auto& key : keys) ASSERT_EQ(registry.store.OpenKey(kActiveKeyPath, &key), kStoreOk);
   SettingsStore::Key extra = nullptr;
-  EXPECT_EQ(store.CreateKey(kActiveKeyPath, &extra), RegistryViewsStore::kTooManyOpenKeys);
-  EXPECT_EQ(view64.OpenKeyCount(), keys.size());
-  for (auto key : keys) store.CloseKey(key);
-  EXPECT_EQ(store.OpenKey(kActiveKeyPath, &extra), kStoreOk);
-  store.CloseKey(extra);
+  EXPECT_EQ(registry.store.CreateKey(kActiveKeyPath, &extra), RegistryViewsStore::kTooManyOpenKeys);
+  EXPECT_EQ(registry.views[1].OpenKeyCount(), keys.size());
+  for (auto key : keys) registry.store.CloseKey(key);
 }
 
 TEST(RegistryViewsStoreWithOneView, MakesExactlyTheCallsOfThePlainStore) {

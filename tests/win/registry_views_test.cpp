@@ -116,7 +116,13 @@ void ExpectOkWrote(REGSAM view, int slot, const char* scheme) {
 
 // ---- Start-up and OK --------------------------------------------------------
 
-class RegistryViewsTest : public ::testing::Test {
+struct Seeding {
+  const char* name;
+  bool in32;  // the driver's key in the 32-bit view
+  bool in64;
+};
+
+class RegistryViewsTest : public ::testing::TestWithParam<Seeding> {
  protected:
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
@@ -129,10 +135,11 @@ class RegistryViewsTest : public ::testing::Test {
     std::string scheme;  // selected in the scheme list
     std::vector<std::string> schemes;
     std::string firstRowDevice;  // instrument row 0
+    std::string deviceNames[kSlotCount];
   };
   // Runs the main dialog on the program's store, notes what start-up shows,
   // and presses OK.
-  Shown StartUpThenOk() {
+  static Shown StartUpThenOk() {
     MachineRegistry registry;
     MapTables tables;
     FixedDeviceList devices;
@@ -155,53 +162,42 @@ class RegistryViewsTest : public ::testing::Test {
     });
     ui::MapperDialog mapper(tables, registry.Store(), devices);
     EXPECT_EQ(mapper.DoModal(), IDOK);
-    names_ = tables;
+    for (int slot = 0; slot < kSlotCount; ++slot) shown.deviceNames[slot] = tables.DeviceName(slot);
     return shown;
   }
-  std::string DeviceName(int slot) const { return names_.DeviceName(slot); }
-
- private:
-  MapTables names_;
 };
 
-TEST_F(RegistryViewsTest, KeyIn64BitViewOnly_ShownFromThereAndOkWritesThereOnly) {
-  SeedDriver(k64, 2, "native");
-  const Shown shown = StartUpThenOk();
-  EXPECT_EQ(shown.scheme, "native");
-  EXPECT_EQ(shown.schemes, std::vector<std::string>{"native"});
-  EXPECT_EQ(shown.firstRowDevice, DeviceName(2));
+TEST_P(RegistryViewsTest, StartUpShowsTheViewOfTheRuleAndOkWritesEveryViewWithTheKey) {
+  const Seeding seeding = GetParam();
+  if (seeding.in64) SeedDriver(k64, 2, "native");
+  if (seeding.in32) SeedDriver(k32, 1, "wow");
+  const REGSAM read = seeding.in64 ? k64 : k32;
+  const char* active = seeding.in64 ? "native" : "wow";
+  const int slot = seeding.in64 ? 2 : 1;
 
-  ExpectOkWrote(k64, 2, "native");
-  EXPECT_TRUE(Get(k64, SchemePath("native"), "Instrument0")) << "the selected scheme is saved too";
-  EXPECT_TRUE(Get(k64, kFactoryKeyPath, "Instrument0")) << "the factory key beside the driver's";
-  EXPECT_FALSE(HasKey(k32, "SOFTWARE\\Kestro")) << "nothing made in the 32-bit view";
+  const Shown shown = StartUpThenOk();
+  EXPECT_EQ(shown.scheme, active);
+  EXPECT_EQ(shown.schemes, std::vector<std::string>{active});
+  EXPECT_EQ(shown.firstRowDevice, shown.deviceNames[slot]);
+
+  for (REGSAM view : {k32, k64}) {
+    if (view == k64 ? seeding.in64 : seeding.in32) {
+      ExpectOkWrote(view, slot, active);
+    } else {
+      EXPECT_FALSE(HasKey(view, "SOFTWARE\\Kestro")) << "nothing made in a view without the key";
+    }
+  }
+  EXPECT_TRUE(Get(read, SchemePath(active), "Instrument0")) << "the selected scheme, saved too";
+  EXPECT_TRUE(Get(read, kFactoryKeyPath, "Instrument0")) << "the factory key beside";
 }
 
-TEST_F(RegistryViewsTest, KeyInBothViews_ShownFromThe64BitViewAndOkWritesBoth) {
-  SeedDriver(k64, 2, "native");
-  SeedDriver(k32, 1, "wow");
-  const Shown shown = StartUpThenOk();
-  EXPECT_EQ(shown.scheme, "native");
-  EXPECT_EQ(shown.schemes, std::vector<std::string>{"native"});
-  EXPECT_EQ(shown.firstRowDevice, DeviceName(2));
-
-  ExpectOkWrote(k64, 2, "native");
-  ExpectOkWrote(k32, 2, "native");
-  EXPECT_TRUE(Get(k64, SchemePath("native"), "Instrument0"));
-  EXPECT_FALSE(Get(k32, SchemePath("wow"), "Instrument0")) << "schemes stay in the view read";
-}
-
-TEST_F(RegistryViewsTest, KeyIn32BitViewOnly_ShownFromThereAndOkWritesThereOnly) {
-  SeedDriver(k32, 1, "wow");
-  const Shown shown = StartUpThenOk();
-  EXPECT_EQ(shown.scheme, "wow");
-  EXPECT_EQ(shown.schemes, std::vector<std::string>{"wow"});
-  EXPECT_EQ(shown.firstRowDevice, DeviceName(1));
-
-  ExpectOkWrote(k32, 1, "wow");
-  EXPECT_TRUE(Get(k32, SchemePath("wow"), "Instrument0"));
-  EXPECT_FALSE(HasKey(k64, "SOFTWARE\\Kestro")) << "nothing made in the 64-bit view";
-}
+INSTANTIATE_TEST_SUITE_P(Seedings, RegistryViewsTest,
+                         ::testing::Values(Seeding{"KeyIn64BitViewOnly", false, true},
+                                           Seeding{"KeyInBothViews", true, true},
+                                           Seeding{"KeyIn32BitViewOnly", true, false}),
+                         [](const ::testing::TestParamInfo<Seeding>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // Two views exist for a 64-bit program and for a 32-bit one under WOW64.
 bool HasTwoRegistryViews() {
