@@ -10,11 +10,12 @@
 namespace {
 
 // Constructed in this order before WinMain runs; the tables start as the
-// factory defaults, which the start-up writes to the factory key.
+// factory defaults, which the start-up writes to the factory key. The
+// registry is HKEY_LOCAL_MACHINE in whichever view holds the driver's key.
 klangrid::MapTables gTables;
-klangrid::RegistryStore gRegistry(HKEY_LOCAL_MACHINE);
+klangrid::MachineRegistry gRegistry;
 klangrid::WinmmEnumerator gOutputs;
-klangrid::ui::MapperApp gApp(gTables, gRegistry, gOutputs);
+klangrid::ui::MapperApp gApp(gTables, gRegistry.Store(), gOutputs);
 
 }  // namespace
 

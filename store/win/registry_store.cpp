@@ -33,12 +33,35 @@ bool IsStringType(unsigned long type) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
+// Found at run time rather than imported: RegDeleteKeyExA exists only from
+// Windows XP x64 and Vista on, IsWow64Process from XP SP2, and an import of
+// either would keep the program from starting on older Windows. Both exist
+// wherever Windows has a second registry view.
+template <class Function>
+Function Find(const char* module, const char* name) {
+  const HMODULE loaded = GetModuleHandleA(module);
+  const FARPROC found = loaded ? GetProcAddress(loaded, name) : nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+bool RunsUnderWow64() {
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const auto isWow64Process = Find<IsWow64ProcessFunction>("kernel32.dll", "IsWow64Process");
+  BOOL wow64 = FALSE;
+  return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+constexpr bool kProgramIs64Bit = sizeof(void*) == 8;
+
 }  // namespace
 
 long RegistryStore::CreateKey(const char* path, Key* key) {
   if (!NamesKeyBelowRoot(path)) return ERROR_INVALID_PARAMETER;
   HKEY opened = nullptr;
-  const LONG status = RegCreateKeyA(root_, path, &opened);
+  // MAXIMUM_ALLOWED here and in OpenKey, as RegCreateKeyA and RegOpenKeyA
+  // ask: whatever access the user has.
+  const LONG status = RegCreateKeyExA(root_, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      MAXIMUM_ALLOWED | view_, nullptr, &opened, nullptr);
   if (status == ERROR_SUCCESS) *key = opened;
   return status;
 }
@@ -46,7 +69,7 @@ long RegistryStore::CreateKey(const char* path, Key* key) {
 long RegistryStore::OpenKey(const char* path, Key* key) {
   if (!NamesKeyBelowRoot(path)) return ERROR_INVALID_PARAMETER;
   HKEY opened = nullptr;
-  const LONG status = RegOpenKeyA(root_, path, &opened);
+  const LONG status = RegOpenKeyExA(root_, path, 0, MAXIMUM_ALLOWED | view_, &opened);
   if (status == ERROR_SUCCESS) *key = opened;
   return status;
 }
@@ -97,9 +120,24 @@ long RegistryStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned
 long RegistryStore::DeleteKey(const char* path) {
   // RegDeleteKeyA with an empty subkey deletes the key handed in: the root.
   if (!NamesKeyBelowRoot(path)) return ERROR_INVALID_PARAMETER;
-  return RegDeleteKeyA(root_, path);
+  // RegDeleteKeyA deletes in the program's own view only.
+  if (view_ == 0) return RegDeleteKeyA(root_, path);
+  using RegDeleteKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+  const auto deleteKeyEx = Find<RegDeleteKeyExAFunction>("advapi32.dll", "RegDeleteKeyExA");
+  if (!deleteKeyEx) return ERROR_CALL_NOT_IMPLEMENTED;
+  return deleteKeyEx(root_, path, view_, 0);
 }
 
 long RegistryStore::CloseKey(Key key) { return RegCloseKey(AsHkey(key)); }
+
+// Members start in order: both registry stores exist before the views join
+// them. A 64-bit program's own view is the 64-bit one; a 32-bit program has a
+// 64-bit view to reach only under WOW64.
+MachineRegistry::MachineRegistry()
+    : own_(HKEY_LOCAL_MACHINE),
+      other_(HKEY_LOCAL_MACHINE, kProgramIs64Bit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY),
+      views_(kProgramIs64Bit ? other_ : own_,
+             kProgramIs64Bit ? &own_ : (RunsUnderWow64() ? &other_ : nullptr),
+             kProgramIs64Bit ? RegistryView::k64Bit : RegistryView::k32Bit) {}
 
 }  // namespace klangrid

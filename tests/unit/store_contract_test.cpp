@@ -51,6 +51,16 @@ struct RegistryBackend {
   HKEY root = nullptr;
   std::unique_ptr<RegistryStore> store;
 };
+
+// The same scratch key through the calls that name the other registry view.
+// HKEY_CURRENT_USER\Software is one key in both views, so nothing differs.
+struct RegistryOtherViewBackend : RegistryBackend {
+  static constexpr const char* kName = "RegistryOtherView";
+  RegistryOtherViewBackend() {
+    const REGSAM other = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    store = std::make_unique<RegistryStore>(root, other);
+  }
+};
 #endif
 
 template <typename Backend>
@@ -102,7 +112,7 @@ class StoreContract : public ::testing::Test {
 };
 
 #ifdef _WIN32
-using Backends = ::testing::Types<MemoryBackend, RegistryBackend>;
+using Backends = ::testing::Types<MemoryBackend, RegistryBackend, RegistryOtherViewBackend>;
 #else
 using Backends = ::testing::Types<MemoryBackend>;
 #endif
