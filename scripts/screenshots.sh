@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Shows each of the five small dialogs under Wine on a virtual display and
-# stores a picture of it in docs/screenshots/. Usage: scripts/screenshots.sh
-# [BUILD_DIR] (default build/win, the Windows build of scripts/test.sh).
+# Shows each of the five small dialogs, and the main dialog with the display
+# at 144 DPI, under Wine on a virtual display and stores a picture of each in
+# docs/screenshots/. Usage: scripts/screenshots.sh [BUILD_DIR] (default
+# build/win, the Windows build of scripts/test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/win}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build "$build" -j2 --target dialogs_tests
-# The dialogs test writes a BMP of each dialog into its working directory.
+cmake --build "$build" -j2 --target dialogs_tests main_dialog_tests
+# The tests write a BMP of each dialog into their working directory.
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --test-dir "$build" -R '^dialogs_tests$' --output-on-failure
+  ctest --test-dir "$build" -R '^(dialogs_tests|main_dialog_tests_144dpi)$' --output-on-failure
 mkdir -p docs/screenshots
 for bmp in "$build"/tests/win/screenshots/*.bmp; do
   name=$(basename "$bmp" .bmp)

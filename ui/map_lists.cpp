@@ -2,13 +2,14 @@
 
 #include "model/gm_names.h"
 #include "ui/secondary_dialogs.h"
+#include "ui/toolkit/dpi.h"
 
 namespace klangrid::ui {
 namespace {
 
 struct MapColumn {
   int format;
-  int width;  // pixels
+  int width;  // pixels at kDesignDpi
   const char* instrumentHeading;
   const char* drumHeading;
 };
@@ -19,6 +20,11 @@ constexpr MapColumn kMapColumns[] = {
     {LVCFMT_LEFT, 150, "Instrument Name", "Drum Sound"},
     {LVCFMT_LEFT, 210, "MIDI Device", "MIDI Device"},
 };
+
+// MulDiv rounds, so 45 pixels become 68 at 144 DPI rather than 67.
+int ScaledWidth(const MapColumn& column, UINT dpi) {
+  return MulDiv(column.width, int(dpi), int(kDesignDpi));
+}
 
 constexpr int kNameColumn = 1;
 constexpr int kDeviceColumn = 2;
@@ -45,11 +51,21 @@ int RowAtAnyColumn(const ListCtrl& list, POINT point) {
 
 }  // namespace
 
-void InsertMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList) {
+void InsertMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, UINT dpi) {
   int index = 0;
   for (const MapColumn& column : kMapColumns) {
-    instrumentList.InsertColumn(index, column.format, column.width, column.instrumentHeading, index);
-    drumList.InsertColumn(index, column.format, column.width, column.drumHeading, index);
+    const int width = ScaledWidth(column, dpi);
+    instrumentList.InsertColumn(index, column.format, width, column.instrumentHeading, index);
+    drumList.InsertColumn(index, column.format, width, column.drumHeading, index);
+    ++index;
+  }
+}
+
+void ScaleMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, UINT dpi) {
+  int index = 0;
+  for (const MapColumn& column : kMapColumns) {
+    instrumentList.SetColumnWidth(index, ScaledWidth(column, dpi));
+    drumList.SetColumnWidth(index, ScaledWidth(column, dpi));
     ++index;
   }
 }

@@ -5,8 +5,11 @@
 
 namespace klangrid::ui {
 
-// Three columns in each list: number, name, device.
-void InsertMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList);
+// Three columns in each list: number, name, device; their widths are the
+// design's, scaled from 96 DPI to dpi, the DPI the lists are shown at.
+void InsertMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, UINT dpi);
+// Gives the columns their widths at dpi again, after a change of display scale.
+void ScaleMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, UINT dpi);
 // Rows from the tables of kind; a row routed nowhere is shown on slot 0's
 // device and repaired to slot 0 in the tables. Redraw is suspended meanwhile.
 void FillMapList(const ListCtrl& list, RowKind kind, MapTables& tables);

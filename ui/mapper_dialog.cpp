@@ -6,6 +6,7 @@
 #include "store/scheme_operations.h"
 #include "ui/map_lists.h"
 #include "ui/secondary_dialogs.h"
+#include "ui/toolkit/dpi.h"
 
 namespace klangrid::ui {
 namespace {
@@ -33,17 +34,20 @@ struct MapperDialogMessages {
       {WM_COMMAND, IDC_DEFAULT, BN_CLICKED, &D::OnDefaultScheme},
       {WM_COMMAND, IDC_DELETE, BN_CLICKED, &D::OnDeleteScheme},
       {WM_DESTROY, 0, 0, &D::OnDestroy},
+      {WM_DPICHANGED, 0, 0, &D::OnDpiChanged},
   };
 };
 
 MapperDialog::MapperDialog(MapTables& tables, SettingsStore& store, MidiOutputEnumerator& outputs,
                            HWND owner)
-    : Dialog(IDD_MAPPER_DIALOG, owner), tables_(tables), store_(store), outputs_(outputs) {
-  icon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
-}
+    : Dialog(IDD_MAPPER_DIALOG, owner), tables_(tables), store_(store), outputs_(outputs) {}
 
-// The icon came from LoadIcon, which shares it; it must not be destroyed.
-MapperDialog::~MapperDialog() = default;
+// The icons are loaded at the window's DPI, so they are not shared ones;
+// the window that showed them is gone by now.
+MapperDialog::~MapperDialog() {
+  if (icon_) DestroyIcon(icon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+}
 
 void MapperDialog::DoDataExchange(DataExchange& dx) {
   DDX_Control(dx, IDC_SCHEME_COMBO, schemeList_);
@@ -67,14 +71,14 @@ BOOL MapperDialog::OnInitDialog() {
     AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(systemMenu, MF_STRING, kAboutCommand, aboutText);
   }
-  Send(WM_SETICON, ICON_BIG, LPARAM(icon_));
-  Send(WM_SETICON, ICON_SMALL, LPARAM(icon_));
+  const UINT dpi = WindowDpi(hwnd_);
+  SetIcons(dpi);
 
   LoadDefaultsPending = 0;
   char activeName[kSchemeValueSize];
   StartUp(store_, tables_, activeName);
 
-  InsertMapColumns(instrumentList_, drumList_);
+  InsertMapColumns(instrumentList_, drumList_, dpi);
   ResolveDeviceNames(outputs_, tables_);
   FillMapList(instrumentList_, RowKind::Instrument, tables_);
   FillMapList(drumList_, RowKind::Percussion, tables_);
@@ -130,6 +134,37 @@ void MapperDialog::OnPaint(Message& message) {
 }
 
 void MapperDialog::OnQueryDragIcon(Message& message) { message.result = LRESULT(icon_); }
+
+void MapperDialog::OnDpiChanged(Message& message) {
+  // The system's rectangle keeps the dialog where the user dropped it, at
+  // the size it has at the new scale.
+  const RECT* suggested = reinterpret_cast<const RECT*>(message.lParam);
+  if (suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  const UINT dpi = HIWORD(message.wParam);
+  if (dpi != 0) {
+    ScaleMapColumns(instrumentList_, drumList_, dpi);
+    SetIcons(dpi);
+  }
+  // The dialog manager scales the template's fonts and controls itself
+  // (per-monitor v2); the columns are in pixels, which it does not know.
+  message.handled = false;
+}
+
+void MapperDialog::SetIcons(UINT dpi) {
+  HICON bigIcon = LoadIconForDpi(IDR_MAINFRAME, false, dpi);
+  HICON smallIcon = LoadIconForDpi(IDR_MAINFRAME, true, dpi);
+  Send(WM_SETICON, ICON_BIG, LPARAM(bigIcon));
+  Send(WM_SETICON, ICON_SMALL, LPARAM(smallIcon));
+  // Only now that the window no longer shows them.
+  if (icon_) DestroyIcon(icon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+  icon_ = bigIcon;
+  smallIcon_ = smallIcon;
+}
 
 void MapperDialog::OnInstrumentDblClk(Message& message) {
   AssignFromDeviceDialog(instrumentList_, RowKind::Instrument, tables_);

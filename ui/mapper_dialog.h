@@ -29,6 +29,10 @@ class MapperDialog : public Dialog {
   void OnSysCommand(Message& message);
   void OnPaint(Message& message);
   void OnQueryDragIcon(Message& message);
+  // Per-monitor awareness: the dialog moved to a monitor of another scale.
+  void OnDpiChanged(Message& message);
+  // Big and small icons at the sizes for dpi; the previous ones are destroyed.
+  void SetIcons(UINT dpi);
   // Map lists.
   void OnInstrumentDblClk(Message& message);
   void OnDrumDblClk(Message& message);
@@ -58,7 +62,8 @@ class MapperDialog : public Dialog {
   ListCtrl instrumentList_;
   ListCtrl drumList_;
   int LoadDefaultsPending = 0;
-  HICON icon_ = nullptr;
+  HICON icon_ = nullptr;  // big; also the minimised image
+  HICON smallIcon_ = nullptr;
 };
 
 }  // namespace klangrid::ui

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/map_tables.h"
 #include "res/resource.h"
@@ -101,6 +102,22 @@ class MainDialogFixture : public ::testing::Test {
   std::string CellText(int listId, int row, int column) const {
     return CellText(Item(listId), row, column);
   }
+  // Widths of a list's three columns, left to right.
+  std::vector<int> ColumnWidths(int listId) const {
+    std::vector<int> widths;
+    for (int column = 0; column < 3; ++column) {
+      widths.push_back(List(listId).GetColumnWidth(column));
+    }
+    return widths;
+  }
+  // The display's DPI; under Wine the prefix's LogPixels setting.
+  static int DisplayDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+  }
+
   // The first selected row, or -1.
   int SelectedRow(int listId) const { return List(listId).GetNextItem(-1, LVNI_SELECTED); }
 

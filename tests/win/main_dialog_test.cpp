@@ -58,8 +58,39 @@ std::vector<std::string> FactoryWrites() {
   return writes;
 }
 
+// What the display scale changes, at the two scales these tests run at
+// (100 % and 150 %, the latter in a Wine prefix of its own): the column
+// widths, 45 pixels becoming 68 as MulDiv rounds 67.5, and the icon sizes
+// the system asks for.
+struct AtScale {
+  int dpi;
+  std::vector<int> columnWidths;
+  int bigIcon;
+  int smallIcon;
+};
+const AtScale kAt96Dpi{96, {45, 150, 210}, 32, 16};
+const AtScale kAt144Dpi{144, {68, 225, 315}, 48, 24};
+
+// Width of an icon's image; 0 for no icon (or one destroyed).
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
 class MainDialogTest : public MainDialogFixture {
  protected:
+  // Expectations for the display's DPI, or null (the test skips).
+  static const AtScale* AtDisplayScale() {
+    const int dpi = DisplayDpi();
+    return dpi == 96 ? &kAt96Dpi : dpi == 144 ? &kAt144Dpi : nullptr;
+  }
+  // The dialog's icon, ICON_BIG or ICON_SMALL.
+  HICON Icon(WPARAM which) const { return HICON(SendMessageA(MainDialog(), WM_GETICON, which, 0)); }
   // The whole of one list, row by row, as "number|name|device".
   std::vector<std::string> Rows(int listId) const {
     std::vector<std::string> rows;
@@ -288,7 +319,7 @@ TEST_F(MainDialogTest, StoreFailuresStopNothing) {
 
 // ---- The lists -------------------------------------------------------------
 
-TEST_F(MainDialogTest, ColumnsHaveTheirHeadingsWidthsAndAlignment) {
+TEST_F(MainDialogTest, ColumnsHaveTheirHeadingsAndAlignment) {
   Inspect([&] {
     struct Expected {
       int listId;
@@ -296,7 +327,6 @@ TEST_F(MainDialogTest, ColumnsHaveTheirHeadingsWidthsAndAlignment) {
     };
     for (const Expected& e : {Expected{IDC_INSTRUMENT_LIST, {"Prog#", "Instrument Name", "MIDI Device"}},
                               Expected{IDC_DRUM_LIST, {"Note#", "Drum Sound", "MIDI Device"}}}) {
-      const int widths[] = {45, 150, 210};
       for (int column = 0; column < 3; ++column) {
         char text[64] = {};
         LVCOLUMNA info{};
@@ -305,7 +335,6 @@ TEST_F(MainDialogTest, ColumnsHaveTheirHeadingsWidthsAndAlignment) {
         info.cchTextMax = sizeof text;
         ASSERT_TRUE(SendMessageA(Item(e.listId), LVM_GETCOLUMNA, WPARAM(column), LPARAM(&info)));
         EXPECT_STREQ(text, e.headings[column]);
-        EXPECT_EQ(info.cx, widths[column]);
         EXPECT_EQ(info.iSubItem, column);
         if (column > 0) {
           EXPECT_EQ(info.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
@@ -479,6 +508,47 @@ TEST_F(MainDialogTest, CancelInTheDeviceDialogChangesNothing) {
   EXPECT_EQ(std::memcmp(&tables, &before, sizeof tables), 0);
 }
 
+// ---- Display scale -------------------------------------------------------
+
+// Also run in a Wine prefix with the display at 144 DPI.
+class MainDialogScaleTest : public MainDialogTest {};
+
+TEST_F(MainDialogScaleTest, ColumnsAndIconsHaveTheirSizesAtTheDisplayDpi) {
+  const AtScale* expected = AtDisplayScale();
+  if (!expected) GTEST_SKIP() << "nothing expected at " << DisplayDpi() << " DPI";
+  Inspect([&] {
+    EXPECT_EQ(ColumnWidths(IDC_INSTRUMENT_LIST), expected->columnWidths);
+    EXPECT_EQ(ColumnWidths(IDC_DRUM_LIST), expected->columnWidths);
+    EXPECT_EQ(IconWidth(Icon(ICON_BIG)), expected->bigIcon);
+    EXPECT_EQ(IconWidth(Icon(ICON_SMALL)), expected->smallIcon);
+    EXPECT_EQ(HICON(SendMessageA(MainDialog(), WM_QUERYDRAGICON, 0, 0)), Icon(ICON_BIG));
+  });
+}
+
+// As when the dialog is dragged to a monitor of the other scale.
+TEST_F(MainDialogScaleTest, DpiChangeMovesTheDialogWhereSuggestedAndScalesColumnsAndIcons) {
+  const AtScale* before = AtDisplayScale();
+  if (!before) GTEST_SKIP() << "nothing expected at " << DisplayDpi() << " DPI";
+  const AtScale& after = before == &kAt96Dpi ? kAt144Dpi : kAt96Dpi;
+  Inspect([&] {
+    const HICON oldBig = Icon(ICON_BIG);
+    const RECT old = ScreenRect(MainDialog());
+    RECT suggested = old;
+    OffsetRect(&suggested, 40, 30);
+    suggested.right = suggested.left + MulDiv(old.right - old.left, after.dpi, before->dpi);
+    suggested.bottom = suggested.top + MulDiv(old.bottom - old.top, after.dpi, before->dpi);
+    SendMessageA(MainDialog(), WM_DPICHANGED, MAKEWPARAM(after.dpi, after.dpi), LPARAM(&suggested));
+
+    const RECT now = ScreenRect(MainDialog());
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    EXPECT_EQ(ColumnWidths(IDC_INSTRUMENT_LIST), after.columnWidths);
+    EXPECT_EQ(ColumnWidths(IDC_DRUM_LIST), after.columnWidths);
+    EXPECT_EQ(IconWidth(Icon(ICON_BIG)), after.bigIcon);
+    EXPECT_EQ(IconWidth(Icon(ICON_SMALL)), after.smallIcon);
+    EXPECT_EQ(IconWidth(oldBig), 0) << "the icons of the old scale were not destroyed";
+  });
+}
+
 // ---- Window chores and leaving -------------------------------------------
 
 TEST_F(MainDialogTest, SystemMenuOffersAboutAfterASeparatorAndIdsUpTo0x1FOpenIt) {
@@ -508,15 +578,6 @@ TEST_F(MainDialogTest, SystemMenuOffersAboutAfterASeparatorAndIdsUpTo0x1FOpenIt)
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x001F, 0);
     EXPECT_TRUE(WaitFor([&] { return aboutShown == 2 && IsWindowEnabled(MainDialog()); }));
     PostKey(VK_ESCAPE);
-  });
-}
-
-TEST_F(MainDialogTest, IconIsSetBigAndSmallAndAnswersTheDragQuery) {
-  Inspect([&] {
-    HICON big = HICON(SendMessageA(MainDialog(), WM_GETICON, ICON_BIG, 0));
-    EXPECT_NE(big, nullptr);
-    EXPECT_EQ(HICON(SendMessageA(MainDialog(), WM_GETICON, ICON_SMALL, 0)), big);
-    EXPECT_EQ(HICON(SendMessageA(MainDialog(), WM_QUERYDRAGICON, 0, 0)), big);
   });
 }
 
@@ -564,8 +625,11 @@ TEST_F(MainDialogTest, ApplicationRunsTheDialogAsMainWindowAndEndsAfterIt) {
 
 // Writes the dialog as shown, with a scheme active and a row selected, to
 // screenshots/ below the working directory (the test build folder), for the
-// README.
+// README: main-dialog.bmp at 96 DPI, main-dialog-144dpi.bmp at 144.
 TEST_F(MainDialogTest, Screenshot) {
+  const int dpi = DisplayDpi();
+  const std::string suffix = dpi == 96 ? "" : "-" + std::to_string(dpi) + "dpi";
+  const std::string file = "screenshots/main-dialog" + suffix + ".bmp";
   CreateDirectoryA("screenshots", nullptr);
   store.PutKey(std::string(kActiveKeyPath) + "\\jazz");
   store.PutKey(std::string(kActiveKeyPath) + "\\classical");
@@ -579,7 +643,7 @@ TEST_F(MainDialogTest, Screenshot) {
     SendMessageA(Item(IDC_INSTRUMENT_LIST), LVM_SCROLL, 0, 8 * (row.bottom - row.top));
     ClickAt(CellCentre(IDC_INSTRUMENT_LIST, 11, 1, false));
     WaitFor([&] { return SelectedRow(IDC_INSTRUMENT_LIST) == 11; });
-    saved = SaveWindowBitmap(MainDialog(), "screenshots/main-dialog.bmp");
+    saved = SaveWindowBitmap(MainDialog(), file);
     PostKey(VK_ESCAPE);
   });
   EXPECT_TRUE(saved);

@@ -496,7 +496,16 @@ TEST(ApplicationIcon, ThreeImagesInOrderAndLoadable) {
   }
 }
 
-TEST(Manifest, AsksForAdministratorWithClassicControls) {
+// One windowsSettings value of an activation context as the loader read it;
+// empty when the manifest does not give it in that namespace.
+std::wstring ContextSetting(HANDLE context, const wchar_t* xmlNamespace, const wchar_t* name) {
+  wchar_t value[64] = L"";
+  SIZE_T written = 0;
+  if (!QueryActCtxSettingsW(0, context, xmlNamespace, name, value, 64, &written)) return L"";
+  return value;
+}
+
+TEST(Manifest, AsksForAdministratorWithClassicControlsAndIsDpiAware) {
   std::string manifest =
       ResourceBytes(RT_MANIFEST, MAKEINTRESOURCEA(kProcessManifest));
   ASSERT_FALSE(manifest.empty());
@@ -521,6 +530,15 @@ TEST(Manifest, AsksForAdministratorWithClassicControls) {
   EXPECT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level,
                            sizeof level, nullptr));
   EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_REQUIRE_ADMIN);
+  // Each element counts only in its own namespace: system-wide awareness for
+  // the Windows versions that know only dpiAware, per-monitor v2 first for
+  // those that read dpiAwareness, and System where v2 is unknown.
+  EXPECT_EQ(ContextSetting(context, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                           L"dpiAware"),
+            L"true");
+  EXPECT_EQ(ContextSetting(context, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                           L"dpiAwareness"),
+            L"PerMonitorV2, System");
   ReleaseActCtx(context);
 }
 

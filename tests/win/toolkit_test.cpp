@@ -15,6 +15,7 @@
 #include "ui/toolkit/application.h"
 #include "ui/toolkit/combo_box.h"
 #include "ui/toolkit/dialog.h"
+#include "ui/toolkit/dpi.h"
 #include "ui/toolkit/list_ctrl.h"
 
 namespace klangrid::ui {
@@ -337,6 +338,64 @@ TEST(ApplicationTest, RunRegistersTheListViewAndCallsInitInstanceOnce) {
   EXPECT_EQ(app.Run(), 0);
   EXPECT_EQ(app.calls, 1);
   EXPECT_TRUE(app.listCreated);
+}
+
+// --- Display scale --------------------------------------------------------------
+
+// Stand-ins for the process's awareness functions; they log their calls.
+std::string gAwarenessCalls;
+bool gAware = false;
+bool gV2Accepted = false;
+BOOL WINAPI FakeIsAware() {
+  gAwarenessCalls += "aware? ";
+  return gAware;
+}
+BOOL WINAPI FakeSetContext(DPI_AWARENESS_CONTEXT context) {
+  gAwarenessCalls += context == DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ? "v2 " : "other ";
+  return gV2Accepted;
+}
+BOOL WINAPI FakeSetSystemWide() {
+  gAwarenessCalls += "system ";
+  return TRUE;
+}
+
+TEST(DpiAwarenessTest, TheManifestComesFirstThenPerMonitorV2ThenSystemWide) {
+  struct Case {
+    const char* label;
+    bool aware;
+    bool hasContextCall;
+    bool v2Accepted;
+    const char* calls;
+  };
+  const Case cases[] = {
+      {"aware by the manifest", true, true, true, "aware? "},
+      {"Windows 10 1703 and later", false, true, true, "aware? v2 "},
+      {"per-monitor v2 refused", false, true, false, "aware? v2 system "},
+      {"Vista to Windows 10 1607", false, false, false, "aware? system "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    gAwarenessCalls.clear();
+    gAware = c.aware;
+    gV2Accepted = c.v2Accepted;
+    const DpiAwarenessApi api{FakeIsAware, c.hasContextCall ? FakeSetContext : nullptr,
+                              FakeSetSystemWide};
+    EXPECT_TRUE(DeclareDpiAwareness(api));
+    EXPECT_EQ(gAwarenessCalls, c.calls);
+  }
+  // Before Vista there is nothing to call.
+  EXPECT_FALSE(DeclareDpiAwareness(DpiAwarenessApi{}));
+}
+
+TEST(DpiAwarenessTest, TheSystemsFunctionsAreFoundAndTheProcessIsAware) {
+  // Wine 8 has all three; a misspelt name would leave Windows stretching
+  // the program without a word.
+  const DpiAwarenessApi api = SystemDpiAwarenessApi();
+  EXPECT_NE(api.isProcessDpiAware, nullptr);
+  EXPECT_NE(api.setProcessDpiAwarenessContext, nullptr);
+  EXPECT_NE(api.setProcessDpiAware, nullptr);
+  EXPECT_TRUE(DeclareDpiAwareness());
+  EXPECT_TRUE(IsProcessDPIAware());
 }
 
 // --- The driver's safety nets -----------------------------------------------------

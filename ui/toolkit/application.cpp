@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/toolkit/dpi.h"
+
 namespace klangrid::ui {
 namespace {
 Application* gCurrent = nullptr;
@@ -15,6 +17,8 @@ Application::~Application() {
 Application* Application::Current() { return gCurrent; }
 
 int Application::Run() {
+  // Before the first window: awareness cannot change once one exists.
+  DeclareDpiAwareness();
   // The list views live in comctl32; their window class exists only once
   // it is registered here. Buttons, edits and combo boxes are user32's and
   // need nothing; ICC_STANDARD_CLASSES is a flag of the version 6 controls,

@@ -18,6 +18,10 @@ class ListCtrl : public Window {
     column.iSubItem = subItem;
     return int(Send(LVM_INSERTCOLUMNA, WPARAM(index), LPARAM(&column)));
   }
+  BOOL SetColumnWidth(int index, int width) const {
+    return BOOL(Send(LVM_SETCOLUMNWIDTH, WPARAM(index), MAKELPARAM(width, 0)));
+  }
+  int GetColumnWidth(int index) const { return int(Send(LVM_GETCOLUMNWIDTH, WPARAM(index))); }
   int InsertItem(const LVITEMA& item) const { return int(Send(LVM_INSERTITEMA, 0, LPARAM(&item))); }
   BOOL SetItem(const LVITEMA& item) const { return BOOL(Send(LVM_SETITEMA, 0, LPARAM(&item))); }
   BOOL GetItem(LVITEMA& item) const { return BOOL(Send(LVM_GETITEMA, 0, LPARAM(&item))); }
