@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/map_tables.h"
 #include "res/resource.h"
@@ -33,6 +34,21 @@
 #include "ui/toolkit/list_ctrl.h"
 
 namespace klangrid::test {
+
+// The six map values at path hold maps, as OK or Save As write them.
+inline ::testing::AssertionResult HoldsMaps(const MemoryStore& store, const std::string& path,
+                                            const MapTables& maps) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const std::string number = std::to_string(slot);
+    const std::vector<std::uint8_t> instrument(maps.instrument[slot], maps.instrument[slot] + kInstrumentMaskSize);
+    const std::vector<std::uint8_t> percussion(maps.percussion[slot], maps.percussion[slot] + kPercussionMaskSize);
+    if (store.Get(path, "Instrument" + number) != instrument)
+      return ::testing::AssertionFailure() << path << " Instrument" << slot << " differs";
+    if (store.Get(path, "Percussion" + number) != percussion)
+      return ::testing::AssertionFailure() << path << " Percussion" << slot << " differs";
+  }
+  return ::testing::AssertionSuccess();
+}
 
 class MainDialogFixture : public ::testing::Test {
  protected:
@@ -66,6 +82,36 @@ class MainDialogFixture : public ::testing::Test {
     dialog_ = nullptr;
     script_.reset();  // fails the test for steps left waiting
     return result;
+  }
+
+  // RunMainDialog for an action that types with the real keyboard, which
+  // reaches the foreground window only. False, with the dialog left by Esc
+  // and act not run, when the system keeps another window in front: the
+  // caller skips the test then.
+  bool RunWithRealKeys(Action act) {
+    bool foreground = true;
+    RunMainDialog([&](ui::MapperDialog& dialog) {
+      foreground = MakeForeground(dialog.Handle());
+      if (foreground) {
+        act(dialog);
+      } else {
+        PostKey(VK_ESCAPE);
+      }
+    });
+    return foreground;
+  }
+
+  // Opens the row menu with a real right-click on a cell and picks the
+  // item at path (positions, separators counted) with the real keyboard;
+  // returns the menu's items level by level as MenuPick shows them.
+  std::vector<std::vector<std::string>> RightClickAndPick(int listId, int row, int column,
+                                                          std::vector<int> path) const {
+    MenuPick pick(path);
+    RightClickAt(CellCentre(listId, row, column));
+    EXPECT_TRUE(PumpUntil([&] { return pick.Done(); }, 5000)) << "no menu, or its item never reached";
+    std::vector<std::vector<std::string>> items;
+    for (std::size_t level = 0; level < path.size(); ++level) items.push_back(pick.Items(level));
+    return items;
   }
 
   // Keeps the modal loop going until done holds; false on timeout.

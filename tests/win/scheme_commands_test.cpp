@@ -57,19 +57,6 @@ void PutMaps(MemoryStore& store, const std::string& path, const MapTables& maps)
   }
 }
 
-::testing::AssertionResult HoldsMaps(const MemoryStore& store, const std::string& path,
-                                     const MapTables& maps) {
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    const Bytes instrument(maps.instrument[slot], maps.instrument[slot] + kInstrumentMaskSize);
-    const Bytes percussion(maps.percussion[slot], maps.percussion[slot] + kPercussionMaskSize);
-    if (store.Get(path, SlotValue("Instrument", slot)) != instrument)
-      return ::testing::AssertionFailure() << path << " Instrument" << slot << " differs";
-    if (store.Get(path, SlotValue("Percussion", slot)) != percussion)
-      return ::testing::AssertionFailure() << path << " Percussion" << slot << " differs";
-  }
-  return ::testing::AssertionSuccess();
-}
-
 // The "Scheme" value as the driver reads it: REG_SZ, exactly 20 bytes.
 Bytes SchemeValue(const std::string& name) {
   Bytes value(kSchemeValueSize, 0);
