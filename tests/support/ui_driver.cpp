@@ -285,6 +285,7 @@ bool SendKey(WORD vk, WORD modifier) {
 struct MenuPick::State {
   std::vector<int> path;
   DWORD timeoutMs;
+  std::function<void()> onLast;
   UINT_PTR timer = 0;
   DWORD firstSeen = 0;  // tick count; 0: not yet
   std::size_t level = 0;
@@ -314,9 +315,7 @@ BOOL CALLBACK AddMenuWindow(HWND hwnd, LPARAM list) {
 }
 
 HWND MenuWindowOf(HMENU menu) {
-  std::vector<HWND> windows;
-  EnumThreadWindows(GetCurrentThreadId(), AddMenuWindow, LPARAM(&windows));
-  for (HWND window : windows) {
+  for (HWND window : OpenMenuWindows()) {
     if (menu == nullptr || HMENU(SendMessageA(window, kGetMenuHandle, 0, 0)) == menu) return window;
   }
   return nullptr;
@@ -415,10 +414,12 @@ void CALLBACK MenuPickTick(HWND, UINT, UINT_PTR, DWORD) {
   if (highlighted == pick->path[level]) {
     const bool last = level + 1 == pick->path.size();
     key = last ? VK_RETURN : VK_RIGHT;
-    if (last)
+    if (last) {
+      if (pick->onLast) pick->onLast();
       pick->done = true;
-    else
+    } else {
       ++pick->level;
+    }
   }
   pick->sentAtLevel = int(level);
   pick->sentAtItem = highlighted;
@@ -428,10 +429,12 @@ void CALLBACK MenuPickTick(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-MenuPick::MenuPick(std::vector<int> path, DWORD timeoutMs) : state_(new State) {
+MenuPick::MenuPick(std::vector<int> path, DWORD timeoutMs, std::function<void()> onLast)
+    : state_(new State) {
   EXPECT_EQ(gMenuPick, nullptr) << "only one MenuPick at a time";
   state_->path = std::move(path);
   state_->timeoutMs = timeoutMs;
+  state_->onLast = std::move(onLast);
   gMenuPick = state_;
   // A thread timer: TrackPopupMenu's loop dispatches it like any other.
   state_->timer = SetTimer(nullptr, 0, kMenuPollMs, MenuPickTick);
@@ -455,11 +458,19 @@ RECT MenuPick::Where(std::size_t level) const {
 }
 
 bool SaveWindowBitmap(HWND window, const std::string& path) {
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT rect = ScreenRect(window);
-  int width = rect.right - rect.left;
-  int height = rect.bottom - rect.top;
+  return SaveWindowsBitmap({window}, path);
+}
+
+bool SaveWindowsBitmap(const std::vector<HWND>& windows, const std::string& path) {
+  RECT area{};
+  for (HWND window : windows) {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const RECT rect = ScreenRect(window);
+    UnionRect(&area, &area, &rect);
+  }
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;
 
   BITMAPINFO info{};
@@ -470,18 +481,25 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC source = GetWindowDC(window);
-  HDC memory = CreateCompatibleDC(source);
+  HDC memory = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool captured = false;
-  if (bitmap && bits) {
+  bool captured = bitmap && bits;
+  if (captured) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    captured = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+    PatBlt(memory, 0, 0, width, height, WHITENESS);
+    // Each window from its own DC: the screen's would not show them all.
+    for (HWND window : windows) {
+      const RECT rect = ScreenRect(window);
+      HDC source = GetWindowDC(window);
+      captured = BitBlt(memory, rect.left - area.left, rect.top - area.top, rect.right - rect.left,
+                        rect.bottom - rect.top, source, 0, 0, SRCCOPY) &&
+                 captured;
+      ReleaseDC(window, source);
+    }
     GdiFlush();
     SelectObject(memory, previous);
   }
   DeleteDC(memory);
-  ReleaseDC(window, source);
 
   bool written = false;
   if (captured) {
@@ -499,6 +517,12 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
   }
   if (bitmap) DeleteObject(bitmap);
   return written;
+}
+
+std::vector<HWND> OpenMenuWindows() {
+  std::vector<HWND> windows;
+  EnumThreadWindows(GetCurrentThreadId(), AddMenuWindow, LPARAM(&windows));
+  return std::vector<HWND>(windows.rbegin(), windows.rend());
 }
 
 }  // namespace klangrid::test

@@ -113,9 +113,14 @@ bool SendKey(WORD vk, WORD modifier = 0);
 //   MenuPick pick({2});              // the third item
 //   RightClickAt(point);
 //   EXPECT_TRUE(PumpUntil([&] { return pick.Done(); }));
+// The popup menu windows of this thread that are shown, bottom first.
+std::vector<HWND> OpenMenuWindows();
+
 class MenuPick {
  public:
-  explicit MenuPick(std::vector<int> path, DWORD timeoutMs = 5000);
+  // onLast, when given, runs once the last item is highlighted, before its
+  // key is pressed (to take a picture of the open menu).
+  explicit MenuPick(std::vector<int> path, DWORD timeoutMs = 5000, std::function<void()> onLast = nullptr);
   ~MenuPick();
   MenuPick(const MenuPick&) = delete;
   MenuPick& operator=(const MenuPick&) = delete;
@@ -138,5 +143,8 @@ class MenuPick {
 // Repaints the window and writes it as shown, frame included, to a 24-bit
 // BMP file. False when it could not be captured or written.
 bool SaveWindowBitmap(HWND window, const std::string& path);
+// The same for several windows, bottom first, each drawn where it stands
+// on the screen (a dialog and the menus open over it).
+bool SaveWindowsBitmap(const std::vector<HWND>& windows, const std::string& path);
 
 }  // namespace klangrid::test

@@ -733,5 +733,24 @@ TEST_F(MainDialogTest, Screenshot) {
   EXPECT_TRUE(saved);
 }
 
+// The row menu of Viola with its family's submenu open, the same way.
+TEST_F(MainDialogTest, RowMenuScreenshot) {
+  CreateDirectoryA("screenshots", nullptr);
+  bool saved = false;
+  if (!RunWithRealKeys([&](ui::MapperDialog&) {
+        MenuPick pick({kGroupItem, 2}, 5000, [&] {
+          std::vector<HWND> windows = OpenMenuWindows();
+          windows.insert(windows.begin(), MainDialog());
+          saved = SaveWindowsBitmap(windows, "screenshots/row-menu.bmp");
+        });
+        RightClickAt(CellCentre(IDC_INSTRUMENT_LIST, 41, 1));
+        EXPECT_TRUE(WaitFor([&] { return pick.Done(); }, 5000));
+        PostKey(VK_ESCAPE);
+      })) {
+    GTEST_SKIP() << kNoForeground;
+  }
+  EXPECT_TRUE(saved);
+}
+
 }  // namespace
 }  // namespace klangrid::test
