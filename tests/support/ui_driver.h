@@ -106,9 +106,10 @@ bool SendKey(WORD vk, WORD modifier = 0);
 // runs a modal loop of its own, so a test cannot act on the menu directly)
 // with the real keyboard: Down until the item at path[0] is highlighted,
 // Right into its submenu, and so on; Enter on the last. An empty path
-// dismisses the menu, or a keyboard menu mode without one, with Esc. The pointer is moved off the menu first, so
-// it highlights nothing. A menu left open after timeoutMs is closed and the
-// test fails. Only one at a time.
+// dismisses the menu, or a keyboard menu mode without one, with Esc. The
+// pointer is moved off the menu first, so it highlights nothing. A menu
+// left open after timeoutMs is closed and the test fails. Only one at a
+// time.
 //
 //   MenuPick pick({2});              // the third item
 //   RightClickAt(point);

@@ -40,8 +40,9 @@ inline ::testing::AssertionResult HoldsMaps(const MemoryStore& store, const std:
                                             const MapTables& maps) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const std::string number = std::to_string(slot);
-    const std::vector<std::uint8_t> instrument(maps.instrument[slot], maps.instrument[slot] + kInstrumentMaskSize);
-    const std::vector<std::uint8_t> percussion(maps.percussion[slot], maps.percussion[slot] + kPercussionMaskSize);
+    using Bytes = std::vector<std::uint8_t>;
+    const Bytes instrument(maps.instrument[slot], maps.instrument[slot] + kInstrumentMaskSize);
+    const Bytes percussion(maps.percussion[slot], maps.percussion[slot] + kPercussionMaskSize);
     if (store.Get(path, "Instrument" + number) != instrument)
       return ::testing::AssertionFailure() << path << " Instrument" << slot << " differs";
     if (store.Get(path, "Percussion" + number) != percussion)
