@@ -192,6 +192,14 @@ const NamedRow kPercussion[kPercussionRows] = {
     {"81", "Open Triangle"},
 };
 
+const char* const kFamilies[kFamilyCount] = {
+    "Piano", "Chromatic Percussion", "Organ", "Guitar", "Bass", "Strings", "Ensemble", "Brass",
+    "Reed", "Pipe", "Synth Lead", "Synth Pad", "Synth Effects", "Ethnic", "Percussive",
+    "Sound Effects",
+};
+
+bool ValidFamily(int family) { return family >= 0 && family < kFamilyCount; }
+
 const NamedRow* Row(RowKind kind, int row) {
   if (row < 0 || row >= RowCount(kind)) return nullptr;
   return kind == RowKind::Instrument ? &kPrograms[row] : &kPercussion[row];
@@ -209,6 +217,18 @@ const char* NumberText(RowKind kind, int row) {
 const char* Name(RowKind kind, int row) {
   const NamedRow* r = Row(kind, row);
   return r ? r->name : "";
+}
+
+int FamilyOf(int program) {
+  return program >= 0 && program < kInstrumentRows ? program / kProgramsPerFamily : -1;
+}
+
+const char* FamilyName(int family) { return ValidFamily(family) ? kFamilies[family] : ""; }
+
+int FamilyFirstProgram(int family) { return ValidFamily(family) ? family * kProgramsPerFamily : -1; }
+
+int FamilyLastProgram(int family) {
+  return ValidFamily(family) ? family * kProgramsPerFamily + kProgramsPerFamily - 1 : -1;
 }
 
 }  // namespace klangrid

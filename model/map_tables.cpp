@@ -75,6 +75,15 @@ void MapTables::AssignRow(RowKind kind, int row, DeviceSlot slot) {
   }
 }
 
+DeviceSlot MapTables::SharedSlot(RowKind kind, int first, int last) const {
+  if (!ValidRow(kind, first) || !ValidRow(kind, last) || first > last) return kNoSlot;
+  const DeviceSlot shared = SlotOf(kind, first);
+  for (int row = first + 1; row <= last; ++row) {
+    if (SlotOf(kind, row) != shared) return kNoSlot;
+  }
+  return shared;
+}
+
 void MapTables::RepairUnassigned(RowKind kind, int row) {
   if (!ValidRow(kind, row)) return;
   const std::size_t byte = ByteOf(kind, row);

@@ -33,6 +33,9 @@ struct MapTables {
   DeviceSlot SlotOf(RowKind kind, int row) const;
   // Routes the row to exactly this slot (0..2).
   void AssignRow(RowKind kind, int row, DeviceSlot slot);
+  // The slot every row first..last reports, or kNoSlot when they differ or
+  // the range holds no row.
+  DeviceSlot SharedSlot(RowKind kind, int first, int last) const;
   // For a row held by no slot: gives it to slot 0.
   void RepairUnassigned(RowKind kind, int row);
   // The slot's NUL-terminated name (slot 0..2).

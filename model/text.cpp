@@ -46,6 +46,22 @@ bool AppendBounded(char* dst, std::size_t size, const char* src) {
   return CopyBounded(dst + used, size - used, src);
 }
 
+bool CopyMenuText(char* dst, std::size_t size, const char* src) {
+  if (size == 0) return false;
+  std::size_t n = 0;
+  for (; src && *src; ++src) {
+    const std::size_t need = *src == '&' ? 2 : 1;
+    if (n + need >= size) {
+      dst[n] = '\0';
+      return false;
+    }
+    dst[n++] = *src;
+    if (need == 2) dst[n++] = '&';
+  }
+  dst[n] = '\0';
+  return true;
+}
+
 void AsciiLower(char* text) {
   for (; text && *text; ++text) *text = LowerAscii(*text);
 }

@@ -14,6 +14,10 @@ bool CopyBounded(char* dst, std::size_t size, const char* src);
 bool CopyField(char* dst, std::size_t size, const char* src, std::size_t srcSize);
 // Appends src to the NUL-terminated text in dst, within size; false when cut.
 bool AppendBounded(char* dst, std::size_t size, const char* src);
+// Copies src as a menu item's text: every '&' doubled, so the menu shows it
+// instead of underlining the next letter. Cut and terminated as by
+// CopyBounded, never between the two of a pair; false when cut.
+bool CopyMenuText(char* dst, std::size_t size, const char* src);
 // Maps A..Z to a..z in place and leaves every other byte alone.
 void AsciiLower(char* text);
 // Maps a..z to A..Z in place and leaves every other byte alone.

@@ -15,6 +15,11 @@
 #define IDR_MAINFRAME 128
 #define IDS_ABOUTBOX 101
 
+// The map lists' row menu (a string block of their own)
+#define IDS_CHOOSE_DEVICE 200   // the default item: opens the device dialog
+#define IDS_ROW_GROUP 201       // a family or all percussion with its numbers
+#define IDS_ALL_PERCUSSION 202  // the drum list's group
+
 // Controls. Dialogs are separate id spaces, so 1007 serves two dialogs.
 #define IDC_INSTRUMENT_LIST 1002  // main dialog
 #define IDC_DRUM_LIST 1003        // main dialog

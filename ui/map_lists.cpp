@@ -127,6 +127,10 @@ void SelectRowOnClick(const ListCtrl& list) {
 
 void AssignFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& tables) {
   SelectRowOnClick(list);
+  AssignSelectionFromDeviceDialog(list, kind, tables);
+}
+
+void AssignSelectionFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& tables) {
   if (list.GetSelectedCount() == 0) return;
 
   DeviceSelectDialog dialog(tables, GetParent(list.Handle()));
@@ -137,9 +141,14 @@ void AssignFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& table
   const int rows = RowCount(kind);
   for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0 && row < rows;
        row = list.GetNextItem(row, LVNI_SELECTED)) {
-    list.SetItemText(row, kDeviceColumn, tables.DeviceName(slot));
-    tables.AssignRow(kind, row, slot);
+    RouteRow(list, kind, tables, row, slot);
   }
+}
+
+void RouteRow(const ListCtrl& list, RowKind kind, MapTables& tables, int row, DeviceSlot slot) {
+  if (slot < 0 || slot >= kSlotCount || row < 0 || row >= RowCount(kind)) return;
+  list.SetItemText(row, kDeviceColumn, tables.DeviceName(slot));
+  tables.AssignRow(kind, row, slot);
 }
 
 }  // namespace klangrid::ui

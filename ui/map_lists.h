@@ -20,5 +20,11 @@ void SelectRowOnClick(const ListCtrl& list);
 // Double-click: select the row under the cursor, ask for a device, route
 // every selected row to it.
 void AssignFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& tables);
+// Asks for a device and routes every selected row to it; nothing without a
+// selected row or when the dialog is not ended with OK.
+void AssignSelectionFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& tables);
+// Routes one row to slot 0..2 in the tables and shows the slot's device in
+// its row: every edit of a routing goes through here.
+void RouteRow(const ListCtrl& list, RowKind kind, MapTables& tables, int row, DeviceSlot slot);
 
 }  // namespace klangrid::ui

@@ -38,6 +38,10 @@ class MapperDialog : public Dialog {
   void OnDrumDblClk(Message& message);
   void OnInstrumentClick(Message& message);
   void OnDrumClick(Message& message);
+  // The row menu (row_menu.cpp).
+  void OnInstrumentRClick(Message& message);
+  void OnDrumRClick(Message& message);
+  void OnContextMenu(Message& message);
   void OnDestroy(Message& message);
   // Index of the scheme entry that names the same key as name (compared as
   // key names); -1 for none and for an empty name.

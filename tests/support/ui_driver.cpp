@@ -224,11 +224,13 @@ POINT CentreOf(HWND window) {
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-bool ClickAt(POINT screen, bool doubleClick) {
-  // Every event carries its position: a program in another process may
-  // still see the pointer where it was before (at its start, the middle of
-  // the screen), and a click that took its place from there would land
-  // elsewhere.
+namespace {
+
+// Every event carries its position: a program in another process may
+// still see the pointer where it was before (at its start, the middle of
+// the screen), and a click that took its place from there would land
+// elsewhere.
+bool Click(POINT screen, DWORD down, DWORD up, bool twice) {
   if (!SetCursorPos(screen.x, screen.y)) return false;
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
@@ -243,34 +245,232 @@ bool ClickAt(POINT screen, bool doubleClick) {
   INPUT move = event(0);
   if (SendInput(1, &move, sizeof(INPUT)) != 1) return false;
   Sleep(50);  // let another process take the move before the buttons
-  INPUT clicks[4] = {event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP),
-                     event(MOUSEEVENTF_LEFTDOWN), event(MOUSEEVENTF_LEFTUP)};
-  const UINT count = doubleClick ? 4 : 2;
+  INPUT clicks[4] = {event(down), event(up), event(down), event(up)};
+  const UINT count = twice ? 4 : 2;
   return SendInput(count, clicks, sizeof(INPUT)) == count;
 }
+
+}  // namespace
+
+bool ClickAt(POINT screen, bool doubleClick) {
+  return Click(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, doubleClick);
+}
+
+bool RightClickAt(POINT screen) { return Click(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, false); }
 
 bool MakeForeground(HWND window, DWORD timeoutMs) {
   SetForegroundWindow(window);
   return PumpUntil([window] { return GetForegroundWindow() == window; }, timeoutMs);
 }
 
-bool SendKey(WORD vk) {
-  INPUT inputs[2] = {};
-  for (INPUT& input : inputs) {
+bool SendKey(WORD vk, WORD modifier) {
+  INPUT inputs[4] = {};
+  UINT count = 0;
+  auto key = [&](WORD code, DWORD flags) {
+    INPUT& input = inputs[count++];
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = WORD(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.wVk = code;
+    input.ki.wScan = WORD(MapVirtualKeyA(code, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+  };
+  if (modifier) key(modifier, 0);
+  key(vk, 0);
+  key(vk, KEYEVENTF_KEYUP);
+  if (modifier) key(modifier, KEYEVENTF_KEYUP);
+  return SendInput(count, inputs, sizeof(INPUT)) == count;
+}
+
+// --- MenuPick ----------------------------------------------------------------
+
+struct MenuPick::State {
+  std::vector<int> path;
+  DWORD timeoutMs;
+  std::function<void()> onLast;
+  UINT_PTR timer = 0;
+  DWORD firstSeen = 0;  // tick count; 0: not yet
+  std::size_t level = 0;
+  std::vector<HMENU> menus;  // by level, as reached
+  std::vector<std::vector<std::string>> items;
+  std::vector<RECT> rects;
+  bool done = false;
+  // The highlight when the last key went out; the next waits for a change.
+  int sentAtLevel = -1;
+  int sentAtItem = -1;
+  DWORD sentAt = 0;
+};
+
+namespace {
+
+constexpr UINT kMenuPollMs = 15;
+constexpr DWORD kKeyWaitMs = 500;        // a key not taken by then is sent again
+constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU: a menu window's menu
+MenuPick::State* gMenuPick = nullptr;
+
+BOOL CALLBACK AddMenuWindow(HWND hwnd, LPARAM list) {
+  char name[16] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (std::strcmp(name, "#32768") == 0 && IsWindowVisible(hwnd))
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+HWND MenuWindowOf(HMENU menu) {
+  for (HWND window : OpenMenuWindows()) {
+    if (menu == nullptr || HMENU(SendMessageA(window, kGetMenuHandle, 0, 0)) == menu) return window;
   }
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  return SendInput(2, inputs, sizeof(INPUT)) == 2;
+  return nullptr;
+}
+
+std::string Utf8(const wchar_t* text) {
+  char buffer[256] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+  return buffer;
+}
+
+std::vector<std::string> DescribeItems(HMENU menu) {
+  std::vector<std::string> items;
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[128] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = sizeof text / sizeof text[0];
+    GetMenuItemInfoW(menu, UINT(i), TRUE, &info);
+    if (info.fType & MFT_SEPARATOR) {
+      items.push_back("-");
+      continue;
+    }
+    std::string item = (info.fState & MFS_DEFAULT) ? "!" : "";
+    if (info.fState & MFS_CHECKED) item += "*";
+    item += Utf8(text);
+    if (info.hSubMenu) item += " >";
+    items.push_back(item);
+  }
+  return items;
+}
+
+int HighlightedItem(HMENU menu) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_HILITE) return i;
+  }
+  return -1;
+}
+
+void CALLBACK MenuPickTick(HWND, UINT, UINT_PTR, DWORD) {
+  MenuPick::State* pick = gMenuPick;
+  if (!pick || pick->done) return;
+  const std::size_t level = pick->level;
+  HMENU expected = level == 0 ? nullptr : GetSubMenu(pick->menus[level - 1], pick->path[level - 1]);
+  HWND window = MenuWindowOf(expected);
+  if (pick->firstSeen != 0 && GetTickCount() - pick->firstSeen > pick->timeoutMs) {
+    ADD_FAILURE() << "the menu was still open after " << pick->timeoutMs << " ms; closing it";
+    pick->done = true;
+    EndMenu();
+    return;
+  }
+  if (!window) {
+    // Keyboard menu mode without a popup: F10 on the caption's system menu,
+    // which Wine also enters when Shift+F10 is let go and no menu opened.
+    // Only a pick that expects no menu ends it.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (pick->path.empty() && GetGUIThreadInfo(GetCurrentThreadId(), &thread) &&
+        (thread.flags & GUI_INMENUMODE) && GetTickCount() - pick->sentAt >= kKeyWaitMs) {
+      pick->sentAt = GetTickCount();
+      SendKey(VK_ESCAPE);
+    }
+    return;  // no popup up yet
+  }
+  if (pick->menus.size() == level) {
+    HMENU menu = HMENU(SendMessageA(window, kGetMenuHandle, 0, 0));
+    pick->menus.push_back(menu);
+    pick->items.push_back(DescribeItems(menu));
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    pick->rects.push_back(rect);
+    if (level == 0) {
+      pick->firstSeen = GetTickCount();
+      // A pointer resting over the menu, or its submenus later, would
+      // highlight the item under it: off to the screen's far corner.
+      const int width = GetSystemMetrics(SM_CXSCREEN);
+      const int height = GetSystemMetrics(SM_CYSCREEN);
+      SetCursorPos(rect.left > width / 2 ? 0 : width - 1, rect.top > height / 2 ? 0 : height - 1);
+      return;  // let the move be taken first
+    }
+  }
+  if (pick->path.empty()) {
+    SendKey(VK_ESCAPE);
+    pick->done = true;
+    return;
+  }
+  const int highlighted = HighlightedItem(pick->menus[level]);
+  const bool unchanged = pick->sentAtLevel == int(level) && pick->sentAtItem == highlighted;
+  if (unchanged && GetTickCount() - pick->sentAt < kKeyWaitMs) return;  // the last key is on its way
+
+  WORD key = VK_DOWN;
+  if (highlighted == pick->path[level]) {
+    const bool last = level + 1 == pick->path.size();
+    key = last ? VK_RETURN : VK_RIGHT;
+    if (last) {
+      if (pick->onLast) pick->onLast();
+      pick->done = true;
+    } else {
+      ++pick->level;
+    }
+  }
+  pick->sentAtLevel = int(level);
+  pick->sentAtItem = highlighted;
+  pick->sentAt = GetTickCount();
+  SendKey(key);
+}
+
+}  // namespace
+
+MenuPick::MenuPick(std::vector<int> path, DWORD timeoutMs, std::function<void()> onLast)
+    : state_(new State) {
+  EXPECT_EQ(gMenuPick, nullptr) << "only one MenuPick at a time";
+  state_->path = std::move(path);
+  state_->timeoutMs = timeoutMs;
+  state_->onLast = std::move(onLast);
+  gMenuPick = state_;
+  // A thread timer: TrackPopupMenu's loop dispatches it like any other.
+  state_->timer = SetTimer(nullptr, 0, kMenuPollMs, MenuPickTick);
+}
+
+MenuPick::~MenuPick() {
+  KillTimer(nullptr, state_->timer);
+  gMenuPick = nullptr;
+  delete state_;
+}
+
+bool MenuPick::Seen() const { return state_->firstSeen != 0; }
+bool MenuPick::Done() const { return state_->done; }
+
+std::vector<std::string> MenuPick::Items(std::size_t level) const {
+  return level < state_->items.size() ? state_->items[level] : std::vector<std::string>{};
+}
+
+RECT MenuPick::Where(std::size_t level) const {
+  return level < state_->rects.size() ? state_->rects[level] : RECT{};
 }
 
 bool SaveWindowBitmap(HWND window, const std::string& path) {
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT rect = ScreenRect(window);
-  int width = rect.right - rect.left;
-  int height = rect.bottom - rect.top;
+  return SaveWindowsBitmap({window}, path);
+}
+
+bool SaveWindowsBitmap(const std::vector<HWND>& windows, const std::string& path) {
+  RECT area{};
+  for (HWND window : windows) {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const RECT rect = ScreenRect(window);
+    UnionRect(&area, &area, &rect);
+  }
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;
 
   BITMAPINFO info{};
@@ -281,18 +481,25 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC source = GetWindowDC(window);
-  HDC memory = CreateCompatibleDC(source);
+  HDC memory = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool captured = false;
-  if (bitmap && bits) {
+  bool captured = bitmap && bits;
+  if (captured) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    captured = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+    PatBlt(memory, 0, 0, width, height, WHITENESS);
+    // Each window from its own DC: the screen's would not show them all.
+    for (HWND window : windows) {
+      const RECT rect = ScreenRect(window);
+      HDC source = GetWindowDC(window);
+      captured = BitBlt(memory, rect.left - area.left, rect.top - area.top, rect.right - rect.left,
+                        rect.bottom - rect.top, source, 0, 0, SRCCOPY) &&
+                 captured;
+      ReleaseDC(window, source);
+    }
     GdiFlush();
     SelectObject(memory, previous);
   }
   DeleteDC(memory);
-  ReleaseDC(window, source);
 
   bool written = false;
   if (captured) {
@@ -310,6 +517,12 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
   }
   if (bitmap) DeleteObject(bitmap);
   return written;
+}
+
+std::vector<HWND> OpenMenuWindows() {
+  std::vector<HWND> windows;
+  EnumThreadWindows(GetCurrentThreadId(), AddMenuWindow, LPARAM(&windows));
+  return std::vector<HWND>(windows.rbegin(), windows.rend());
 }
 
 }  // namespace klangrid::test

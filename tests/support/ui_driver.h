@@ -93,14 +93,59 @@ POINT CentreOf(HWND window);
 // Real mouse: puts the cursor at the screen point and clicks the left button
 // once or twice, through SendInput. False when the input was not taken.
 bool ClickAt(POINT screen, bool doubleClick = false);
+// The same with the right button, once.
+bool RightClickAt(POINT screen);
 // Makes window the foreground window and waits for it; false when the
 // system keeps another one there (then real keys would go elsewhere).
 bool MakeForeground(HWND window, DWORD timeoutMs = 2000);
-// Real keyboard: presses and releases vk through SendInput.
-bool SendKey(WORD vk);
+// Real keyboard: presses and releases vk through SendInput, with modifier
+// (VK_SHIFT, VK_CONTROL, VK_MENU) held down around it when given.
+bool SendKey(WORD vk, WORD modifier = 0);
+
+// While alive, answers the next popup menu this thread opens (TrackPopupMenu
+// runs a modal loop of its own, so a test cannot act on the menu directly)
+// with the real keyboard: Down until the item at path[0] is highlighted,
+// Right into its submenu, and so on; Enter on the last. An empty path
+// dismisses the menu, or a keyboard menu mode without one, with Esc. The
+// pointer is moved off the menu first, so it highlights nothing. A menu
+// left open after timeoutMs is closed and the test fails. Only one at a
+// time.
+//
+//   MenuPick pick({2});              // the third item
+//   RightClickAt(point);
+//   EXPECT_TRUE(PumpUntil([&] { return pick.Done(); }));
+// The popup menu windows of this thread that are shown, bottom first.
+std::vector<HWND> OpenMenuWindows();
+
+class MenuPick {
+ public:
+  // onLast, when given, runs once the last item is highlighted, before its
+  // key is pressed (to take a picture of the open menu).
+  explicit MenuPick(std::vector<int> path, DWORD timeoutMs = 5000, std::function<void()> onLast = nullptr);
+  ~MenuPick();
+  MenuPick(const MenuPick&) = delete;
+  MenuPick& operator=(const MenuPick&) = delete;
+
+  bool Seen() const;  // a menu opened
+  bool Done() const;  // the last key is pressed
+  // The items of the menu at each level of the path as it opened: the
+  // text, "*" before a checked item, "!" before the default one, " >" after
+  // a submenu, "-" for a separator.
+  std::vector<std::string> Items(std::size_t level) const;
+  // Its window, in screen coordinates.
+  RECT Where(std::size_t level) const;
+
+  struct State;
+
+ private:
+  State* state_;
+};
 
 // Repaints the window and writes it as shown, frame included, to a 24-bit
 // BMP file. False when it could not be captured or written.
 bool SaveWindowBitmap(HWND window, const std::string& path);
+// The same for several windows, bottom first, each drawn where it stands
+// on the screen (a dialog and the menus open over it).
+bool SaveWindowsBitmap(const std::vector<HWND>& windows, const std::string& path);
 
 }  // namespace klangrid::test

@@ -61,5 +61,48 @@ TEST(GmNames, RowsOutsideTheTableGiveEmptyText) {
   EXPECT_STREQ(Name(RowKind::Percussion, -1), "");
 }
 
+// Each family against the name of the program that opens it, so a family
+// shifted by a row or two shows up.
+TEST(GmFamilies, EachStartsAtItsFirstProgramAndEndsBeforeTheNext) {
+  const struct {
+    const char* family;
+    const char* firstProgram;
+  } expected[kFamilyCount] = {
+      {"Piano", "Acoustic Grand Piano"}, {"Chromatic Percussion", "Celesta"},
+      {"Organ", "Hammond Organ"},        {"Guitar", "Acoustic Guitar (nylon)"},
+      {"Bass", "Acoustic Bass"},         {"Strings", "Violin"},
+      {"Ensemble", "String Ensemble 1"}, {"Brass", "Trumpet"},
+      {"Reed", "Soprano Sax"},           {"Pipe", "Piccolo"},
+      {"Synth Lead", "Lead 1 (square)"}, {"Synth Pad", "Pad 1 (new age)"},
+      {"Synth Effects", "FX 1 (rain)"},  {"Ethnic", "Sitar"},
+      {"Percussive", "Tinkle Bell"},     {"Sound Effects", "Guitar Fret Noise"},
+  };
+  int next = 0;  // the families tile the programs without gap or overlap
+  for (int family = 0; family < kFamilyCount; ++family) {
+    SCOPED_TRACE(family);
+    EXPECT_STREQ(FamilyName(family), expected[family].family);
+    const int first = FamilyFirstProgram(family);
+    const int last = FamilyLastProgram(family);
+    EXPECT_EQ(first, next);
+    EXPECT_EQ(last - first + 1, kProgramsPerFamily);
+    EXPECT_STREQ(Name(RowKind::Instrument, first), expected[family].firstProgram);
+    EXPECT_EQ(FamilyOf(first), family);
+    EXPECT_EQ(FamilyOf(last), family);
+    next = last + 1;
+  }
+  EXPECT_EQ(next, kInstrumentRows);
+  EXPECT_EQ(FamilyOf(47), FamilyOf(40)) << "Timpani is a string";
+  EXPECT_STREQ(Name(RowKind::Instrument, FamilyLastProgram(kFamilyCount - 1)), "Gunshot");
+}
+
+TEST(GmFamilies, OutsideTheTableThereIsNoFamily) {
+  EXPECT_EQ(FamilyOf(-1), -1);
+  EXPECT_EQ(FamilyOf(kInstrumentRows), -1);
+  EXPECT_STREQ(FamilyName(-1), "");
+  EXPECT_STREQ(FamilyName(kFamilyCount), "");
+  EXPECT_EQ(FamilyFirstProgram(kFamilyCount), -1);
+  EXPECT_EQ(FamilyLastProgram(-1), -1);
+}
+
 }  // namespace
 }  // namespace klangrid

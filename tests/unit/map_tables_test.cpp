@@ -92,6 +92,21 @@ TEST(SlotOf, RowHeldNowhereIsRepairedToSlotZeroOnly) {
   EXPECT_EQ(t.percussion[2][3], 0);
 }
 
+TEST(SharedSlot, OneSlotForAWholeRangeOrNone) {
+  MapTables t;  // programs 0..7 default to slot 0, program 8 to slot 1
+  EXPECT_EQ(t.SharedSlot(RowKind::Instrument, 0, 7), 0);
+  EXPECT_EQ(t.SharedSlot(RowKind::Instrument, 0, 8), kNoSlot) << "the range's last row differs";
+  EXPECT_EQ(t.SharedSlot(RowKind::Instrument, 8, 10), 1);
+  t.AssignRow(RowKind::Instrument, 8, 2);
+  EXPECT_EQ(t.SharedSlot(RowKind::Instrument, 8, 10), kNoSlot) << "the range's first row differs";
+  EXPECT_EQ(t.SharedSlot(RowKind::Percussion, 0, kPercussionRows - 1), 0);
+  // A row held nowhere is not a slot the others share.
+  MapTables cleared = Cleared();
+  EXPECT_EQ(cleared.SharedSlot(RowKind::Percussion, 0, kPercussionRows - 1), kNoSlot);
+  EXPECT_EQ(t.SharedSlot(RowKind::Instrument, 9, 8), kNoSlot);
+  EXPECT_EQ(t.SharedSlot(RowKind::Percussion, 40, kPercussionRows), kNoSlot);
+}
+
 TEST(AssignRow, EveryRowChangesOnlyItsOwnBitInEachSlot) {
   for (RowKind kind : {RowKind::Instrument, RowKind::Percussion}) {
     const int rows = kind == RowKind::Instrument ? kInstrumentRows : kPercussionRows;

@@ -65,6 +65,23 @@ TEST(AppendBounded, UnterminatedDestinationIsTerminatedNotOverrun) {
   EXPECT_EQ(buf[4], 'z');
 }
 
+TEST(CopyMenuText, DoublesAmpersandsAndNeverSplitsAPair) {
+  char buf[9];
+  std::memset(buf, 'X', sizeof buf);
+  EXPECT_FALSE(CopyMenuText(buf, 8, "R&B & Co"));
+  EXPECT_STREQ(buf, "R&&B &&");  // cut: "R&&B && Co" needs 11 bytes
+  EXPECT_TRUE(CopyMenuText(buf, 8, "A&B"));
+  EXPECT_STREQ(buf, "A&&B");
+  // "ab&&" and its NUL need 5 bytes: cut before the pair, not inside it.
+  EXPECT_FALSE(CopyMenuText(buf, 4, "ab&c"));
+  EXPECT_STREQ(buf, "ab");
+  EXPECT_FALSE(CopyMenuText(buf, 8, "abcdefgh"));
+  EXPECT_STREQ(buf, "abcdefg");
+  EXPECT_EQ(buf[8], 'X');
+  EXPECT_TRUE(CopyMenuText(buf, 1, ""));
+  EXPECT_EQ(buf[0], '\0');
+}
+
 TEST(AsciiCase, OnlyLettersChange) {
   char text[] = "Jazz-Mix_09 @[`{ \xC4\xE4\xD6";
   AsciiLower(text);

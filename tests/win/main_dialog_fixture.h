@@ -28,6 +28,7 @@
 #include "res/resource.h"
 #include "tests/support/fixed_device_list.h"
 #include "tests/support/memory_store.h"
+#include "tests/support/store_seeding.h"
 #include "tests/support/ui_driver.h"
 #include "ui/mapper_dialog.h"
 #include "ui/toolkit/combo_box.h"
@@ -67,6 +68,36 @@ class MainDialogFixture : public ::testing::Test {
     dialog_ = nullptr;
     script_.reset();  // fails the test for steps left waiting
     return result;
+  }
+
+  // RunMainDialog for an action that types with the real keyboard, which
+  // reaches the foreground window only. False, with the dialog left by Esc
+  // and act not run, when the system keeps another window in front: the
+  // caller skips the test then.
+  bool RunWithRealKeys(Action act) {
+    bool foreground = true;
+    RunMainDialog([&](ui::MapperDialog& dialog) {
+      foreground = MakeForeground(dialog.Handle());
+      if (foreground) {
+        act(dialog);
+      } else {
+        PostKey(VK_ESCAPE);
+      }
+    });
+    return foreground;
+  }
+
+  // Opens the row menu with a real right-click on a cell and picks the
+  // item at path (positions, separators counted) with the real keyboard;
+  // returns the menu's items level by level as MenuPick shows them.
+  std::vector<std::vector<std::string>> RightClickAndPick(int listId, int row, int column,
+                                                          std::vector<int> path) const {
+    MenuPick pick(path);
+    RightClickAt(CellCentre(listId, row, column));
+    EXPECT_TRUE(PumpUntil([&] { return pick.Done(); }, 5000)) << "no menu, or its item never reached";
+    std::vector<std::vector<std::string>> items;
+    for (std::size_t level = 0; level < path.size(); ++level) items.push_back(pick.Items(level));
+    return items;
   }
 
   // Keeps the modal loop going until done holds; false on timeout.

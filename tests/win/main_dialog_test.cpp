@@ -20,8 +20,6 @@
 namespace klangrid::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 constexpr const char* kSoftSynDefault = "Software Wave Table Synthesis";
 constexpr const char* kMpuDefault = "Roland MPU-401";
 constexpr const char* kOplDefault = "Yamaha OPL2/OPL3 Synthesis";
@@ -39,8 +37,6 @@ void SetRowBit(Bytes& mask, int row, bool on) {
   const std::uint8_t bit = std::uint8_t(1u << (row % 8));
   byte = on ? std::uint8_t(byte | bit) : std::uint8_t(byte & ~bit);
 }
-
-std::string SlotValue(const char* base, int slot) { return base + std::to_string(slot); }
 
 // Every write the run made, as "path|value".
 std::vector<std::string> Writes(const MemoryStore& store) {
@@ -549,6 +545,161 @@ TEST_F(MainDialogScaleTest, DpiChangeMovesTheDialogWhereSuggestedAndScalesColumn
   });
 }
 
+// ---- The row menu, with real input ------------------------------------------
+// Each path routes through the menu, checks the rows at once and that
+// nothing is stored before OK, then presses OK and checks what it stored.
+
+constexpr const char* kNoForeground =
+    "the dialog cannot be brought to the foreground; real keys would go elsewhere";
+// Positions in the menu: the default item, a separator, the three devices,
+// a separator, the group's submenu.
+constexpr int kChooseItem = 0;
+constexpr int kDeviceItem0 = 2;
+constexpr int kGroupItem = 6;
+
+TEST_F(MainDialogTest, RightClickOnARowOffersItsDevicesAndRoutesIt) {
+  store.PutKey(kActiveKeyPath);
+  MapTables expected;
+  expected.AssignRow(RowKind::Instrument, 8, 2);
+  if (!RunWithRealKeys([&](ui::MapperDialog&) {
+        // Below the last row nothing opens.
+        ui::ListCtrl drums = List(IDC_DRUM_LIST);
+        while (drums.GetItemCount() > 3) SendMessageA(drums.Handle(), LVM_DELETEITEM, 3, 0);
+        RECT last{};
+        drums.GetItemRect(2, last, LVIR_BOUNDS);
+        POINT below{last.left + 60, last.bottom + 10};
+        ClientToScreen(drums.Handle(), &below);
+        {
+          MenuPick none({});
+          RightClickAt(below);
+          PumpFor(300);
+          EXPECT_FALSE(none.Seen());
+        }
+
+        std::vector<std::string> rows = Rows(IDC_INSTRUMENT_LIST);
+        const auto menu = RightClickAndPick(IDC_INSTRUMENT_LIST, 8, 1, {kDeviceItem0 + 2});
+        EXPECT_EQ(menu[0], (std::vector<std::string>{u8"!&Choose device\u2026", "-", kSoftSynDefault,
+                                                     std::string("*") + kMpuDefault, kOplDefault, "-",
+                                                     u8"Chromatic Percussion (8\u201315) >"}));
+        EXPECT_EQ(SelectedRow(IDC_INSTRUMENT_LIST), 8);
+        rows[8] = std::string("8|Celesta|") + kOplDefault;
+        EXPECT_EQ(Rows(IDC_INSTRUMENT_LIST), rows);
+        EXPECT_EQ(Writes(store), FactoryWrites()) << "the change lives in memory until OK";
+        PostButtonClick(MainDialog(), IDOK);
+      })) {
+    GTEST_SKIP() << kNoForeground;
+  }
+  EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, expected));
+}
+
+TEST_F(MainDialogTest, ShiftF10OpensTheMenuAtTheSelectedRowAndNothingWithoutOne) {
+  store.PutKey(kActiveKeyPath);
+  MapTables expected;
+  expected.AssignRow(RowKind::Percussion, 10, 1);
+  RECT row{};
+  RECT menu{};
+  std::vector<std::string> items;
+  if (!RunWithRealKeys([&](ui::MapperDialog&) {
+        HWND drums = Item(IDC_DRUM_LIST);
+        SendMessageA(MainDialog(), WM_NEXTDLGCTL, WPARAM(drums), TRUE);
+        {
+          MenuPick none({});
+          SendKey(VK_F10, VK_SHIFT);
+          PumpFor(300);
+          EXPECT_FALSE(none.Seen()) << "a menu opened with no row selected";
+        }
+        ClickCell(IDC_DRUM_LIST, 10, 1);
+        EXPECT_TRUE(WaitFor([&] { return SelectedRow(IDC_DRUM_LIST) == 10; }));
+        // The row scrolled out of sight and the pointer far from it: the
+        // menu must bring the row back and open beside it.
+        SendMessageA(drums, LVM_ENSUREVISIBLE, 46, FALSE);
+        SetCursorPos(0, 0);
+        MenuPick pick({kDeviceItem0 + 1});
+        SendKey(VK_F10, VK_SHIFT);
+        EXPECT_TRUE(WaitFor([&] { return pick.Done(); }, 5000));
+        EXPECT_TRUE(WaitFor([&] { return CellText(IDC_DRUM_LIST, 10, 2) == kMpuDefault; }));
+        items = pick.Items(0);
+        menu = pick.Where(0);
+        List(IDC_DRUM_LIST).GetItemRect(10, row, LVIR_LABEL);
+        MapWindowPoints(drums, nullptr, reinterpret_cast<POINT*>(&row), 2);
+        EXPECT_EQ(Writes(store), FactoryWrites());
+        PostButtonClick(MainDialog(), IDOK);
+      })) {
+    GTEST_SKIP() << kNoForeground;
+  }
+  ASSERT_EQ(items.size(), 7u);
+  EXPECT_EQ(items[kDeviceItem0], std::string("*") + kSoftSynDefault);
+  EXPECT_EQ(items[kGroupItem], u8"All percussion (35\u201381) >");
+  EXPECT_EQ(menu.left, row.left);
+  EXPECT_TRUE(menu.top == row.bottom || menu.bottom == row.top) << "the menu does not open beside the row";
+  EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, expected));
+}
+
+TEST_F(MainDialogTest, FamilySubmenuRoutesTheRowsWholeFamily) {
+  store.PutKey(kActiveKeyPath);
+  MapTables expected;
+  for (int program = 40; program <= 47; ++program) expected.AssignRow(RowKind::Instrument, program, 2);
+  if (!RunWithRealKeys([&](ui::MapperDialog&) {
+        std::vector<std::string> rows = Rows(IDC_INSTRUMENT_LIST);
+        const auto menu = RightClickAndPick(IDC_INSTRUMENT_LIST, 42, 2, {kGroupItem, 2});
+        EXPECT_EQ(menu[0][kGroupItem], u8"Strings (40\u201347) >");
+        // Viola sits on another device than the rest: no family-wide bullet.
+        EXPECT_EQ(menu[1], (std::vector<std::string>{kSoftSynDefault, kMpuDefault, kOplDefault}));
+        for (int program = 40; program <= 47; ++program) {
+          rows[std::size_t(program)] = std::string(NumberText(RowKind::Instrument, program)) + "|" +
+                                       Name(RowKind::Instrument, program) + "|" + kOplDefault;
+        }
+        EXPECT_EQ(Rows(IDC_INSTRUMENT_LIST), rows) << "programs 39 and 48 must keep their device";
+        EXPECT_EQ(SelectedRow(IDC_INSTRUMENT_LIST), 42);
+        EXPECT_EQ(Writes(store), FactoryWrites());
+        PostButtonClick(MainDialog(), IDOK);
+      })) {
+    GTEST_SKIP() << kNoForeground;
+  }
+  EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, expected));
+}
+
+TEST_F(MainDialogTest, AllPercussionSubmenuRoutesEveryNote) {
+  store.PutKey(kActiveKeyPath);
+  MapTables expected;
+  for (int note = 0; note < kPercussionRows; ++note) expected.AssignRow(RowKind::Percussion, note, 1);
+  if (!RunWithRealKeys([&](ui::MapperDialog&) {
+        const std::vector<std::string> instruments = Rows(IDC_INSTRUMENT_LIST);
+        std::vector<std::string> drums;
+        for (int note = 0; note < kPercussionRows; ++note) {
+          drums.push_back(std::string(NumberText(RowKind::Percussion, note)) + "|" +
+                          Name(RowKind::Percussion, note) + "|" + kMpuDefault);
+        }
+        const auto menu = RightClickAndPick(IDC_DRUM_LIST, 5, 1, {kGroupItem, 1});
+        // Every note on the same device: that one has the bullet.
+        EXPECT_EQ(menu[1],
+                  (std::vector<std::string>{std::string("*") + kSoftSynDefault, kMpuDefault, kOplDefault}));
+        EXPECT_EQ(Rows(IDC_DRUM_LIST), drums);
+        EXPECT_EQ(Rows(IDC_INSTRUMENT_LIST), instruments);
+        EXPECT_EQ(Writes(store), FactoryWrites());
+        PostButtonClick(MainDialog(), IDOK);
+      })) {
+    GTEST_SKIP() << kNoForeground;
+  }
+  EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, expected));
+}
+
+TEST_F(MainDialogTest, ChooseDeviceInTheMenuOpensTheDeviceDialog) {
+  store.PutKey(kActiveKeyPath);
+  Script().Then(IDD_DEVICE_SELECT, ChooseDevice(2, IDOK));
+  MapTables expected;
+  expected.AssignRow(RowKind::Instrument, 0, 2);
+  if (!RunWithRealKeys([&](ui::MapperDialog&) {
+        RightClickAndPick(IDC_INSTRUMENT_LIST, 0, 2, {kChooseItem});
+        EXPECT_TRUE(WaitFor([&] { return CellText(IDC_INSTRUMENT_LIST, 0, 2) == kOplDefault; }));
+        EXPECT_EQ(Writes(store), FactoryWrites());
+        PostButtonClick(MainDialog(), IDOK);
+      })) {
+    GTEST_SKIP() << kNoForeground;
+  }
+  EXPECT_TRUE(HoldsMaps(store, kActiveKeyPath, expected));
+}
+
 // ---- Window chores and leaving -------------------------------------------
 
 TEST_F(MainDialogTest, SystemMenuOffersAboutAfterASeparatorAndIdsUpTo0x1FOpenIt) {
@@ -646,6 +797,25 @@ TEST_F(MainDialogTest, Screenshot) {
     saved = SaveWindowBitmap(MainDialog(), file);
     PostKey(VK_ESCAPE);
   });
+  EXPECT_TRUE(saved);
+}
+
+// The row menu of Viola with its family's submenu open, the same way.
+TEST_F(MainDialogTest, RowMenuScreenshot) {
+  CreateDirectoryA("screenshots", nullptr);
+  bool saved = false;
+  if (!RunWithRealKeys([&](ui::MapperDialog&) {
+        MenuPick pick({kGroupItem, 2}, 5000, [&] {
+          std::vector<HWND> windows = OpenMenuWindows();
+          windows.insert(windows.begin(), MainDialog());
+          saved = SaveWindowsBitmap(windows, "screenshots/row-menu.bmp");
+        });
+        RightClickAt(CellCentre(IDC_INSTRUMENT_LIST, 41, 1));
+        EXPECT_TRUE(WaitFor([&] { return pick.Done(); }, 5000));
+        PostKey(VK_ESCAPE);
+      })) {
+    GTEST_SKIP() << kNoForeground;
+  }
   EXPECT_TRUE(saved);
 }
 

@@ -14,7 +14,6 @@
 
 #include "devices/device_naming.h"
 #include "store/registry_layout.h"
-#include "tests/support/store_seeding.h"
 #include "tests/win/main_dialog_fixture.h"
 
 namespace klangrid::test {

@@ -379,6 +379,24 @@ TEST(StringTable, AboutEntry) {
   EXPECT_STREQ(loaded, "&About Klangrid");
 }
 
+// Read as UTF-16, so the ellipsis and the dash are checked as characters
+// whatever the process's code page.
+TEST(StringTable, RowMenuTexts) {
+  const struct {
+    int id;
+    const wchar_t* text;
+  } expected[] = {
+      {IDS_CHOOSE_DEVICE, L"&Choose device\u2026"},
+      {IDS_ROW_GROUP, L"%1 (%2\u2013%3)"},
+      {IDS_ALL_PERCUSSION, L"All percussion"},
+  };
+  for (const auto& e : expected) {
+    wchar_t loaded[64] = L"";
+    LoadStringW(GetModuleHandleA(nullptr), UINT(e.id), loaded, 64);
+    EXPECT_STREQ(loaded, e.text) << e.id;
+  }
+}
+
 // The version block as version.dll reads it from this program's file.
 class VersionBlockTest : public ::testing::Test {
  protected:
@@ -576,7 +594,7 @@ TEST(ModuleResources, EachOnceInUsEnglish) {
   EXPECT_EQ(others, (std::vector<std::string>{"14/128/1033", "16/1/1033", "24/1/1033",
                                               "5/100/1033", "5/102/1033", "5/129/1033",
                                               "5/135/1033", "5/136/1033", "5/137/1033",
-                                              "6/7/1033"}));
+                                              "6/13/1033", "6/7/1033"}));
 }
 
 }  // namespace

@@ -57,6 +57,8 @@ class ListCtrl : public Window {
     rect.left = code;
     return BOOL(Send(LVM_GETITEMRECT, WPARAM(row), LPARAM(&rect)));
   }
+  // Scrolls the list until row is fully shown.
+  BOOL EnsureVisible(int row) const { return BOOL(Send(LVM_ENSUREVISIBLE, WPARAM(row), FALSE)); }
   // Suspends or resumes painting, so a refill does not redraw row by row.
   void SetRedraw(bool redraw) const { Send(WM_SETREDRAW, redraw ? TRUE : FALSE); }
 };
