@@ -391,6 +391,14 @@ TEST_F(MainDialogTest, ClickOnTheNameOrDeviceColumnSelectsTheRow) {
     EXPECT_EQ(List(IDC_DRUM_LIST).GetSelectedCount(), 1);
     EXPECT_EQ(List(IDC_DRUM_LIST).GetNextItem(-1, LVNI_FOCUSED), 12);
     EXPECT_EQ(SelectedRow(IDC_INSTRUMENT_LIST), 3) << "the other list keeps its selection";
+    // Columns narrowed by the user: a click right of the last one still
+    // names its row.
+    HWND drums = Item(IDC_DRUM_LIST);
+    for (int column = 0; column < 3; ++column) SendMessageA(drums, LVM_SETCOLUMNWIDTH, column, 40);
+    POINT right = CellCentre(IDC_DRUM_LIST, 5, 2);
+    right.x += 60;
+    ClickAt(right);
+    EXPECT_TRUE(WaitFor([&] { return SelectedRow(IDC_DRUM_LIST) == 5; }));
     PostKey(VK_ESCAPE);
   });
 }
@@ -569,6 +577,8 @@ TEST_F(MainDialogTest, RightClickOnARowOffersItsDevicesAndRoutesIt) {
         drums.GetItemRect(2, last, LVIR_BOUNDS);
         POINT below{last.left + 60, last.bottom + 10};
         ClientToScreen(drums.Handle(), &below);
+        ClickCell(IDC_DRUM_LIST, 1, 1);  // a row selected before does not count
+        EXPECT_TRUE(WaitFor([&] { return SelectedRow(IDC_DRUM_LIST) == 1; }));
         {
           MenuPick none({});
           RightClickAt(below);
