@@ -32,7 +32,8 @@ for case in tree.parse(sys.argv[1]).getroot().iter("testcase"):
         continue
     output = [line.strip() for line in (case.findtext("system-out") or "").splitlines() if line.strip()]
     said = [line for line in output if "skip" in line.lower()] or output or ["(no reason given)"]
-    print(f"skipped {case.get('name')}: {said[-1]}")
+    reason = said[-1][len("skipped:"):].strip() if said[-1].lower().startswith("skipped:") else said[-1]
+    print(f"skipped: {case.get('name')}: {reason}")
 EOF
   return $status
 }
