@@ -129,9 +129,13 @@ if [ "$want_wine32" = 1 ]; then
       apt_reason
       [ -z "$update_failed" ] ||
         echo "setup: apt-get update had failed (above), so the 32-bit package lists are probably incomplete."
-      echo "setup: the Windows tests will run the x86-64 build under 64-bit Wine instead. For the i686" \
-           "path, run 'apt-get update && apt-get install $wine32' later (a mirror mid-sync settles" \
-           "within hours), then the tests pick it up. apt's full output: $apt_log"
+      if [ "${KLANGRID_WINDOWS_ARCH:-}" = i686 ]; then
+        echo "setup: without it, KLANGRID_WINDOWS_ARCH=i686 cannot run here."
+      else
+        echo "setup: the Windows tests will run the x86-64 build under 64-bit Wine instead."
+      fi
+      echo "setup: for the i686 path, run 'apt-get update && apt-get install $wine32' later (a mirror" \
+           "mid-sync settles within hours); the scripts pick it up. apt's full output: $apt_log"
     } >&2
   fi
 fi
