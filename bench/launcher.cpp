@@ -2,11 +2,12 @@
 // until its main window is visible and the program is idle, closes it the
 // way the close box does (nothing is written), and prints the figures.
 //
-// Usage: launcher RUNS BASELINE PROGRAM
-// One unmeasured round comes first, so that neither program pays for the
-// files still being cold; then RUNS rounds, each running BASELINE, then
-// PROGRAM. Exit status 0 when every run worked, 1 otherwise; the figures
-// themselves never fail it.
+// Usage: launcher RUNS BASELINE... PROGRAM
+// One unmeasured round comes first, so that no program pays for the files
+// still being cold; then RUNS rounds, each running every BASELINE in turn,
+// then PROGRAM. Prints the ratio of PROGRAM's median to each baseline's.
+// Exit status 0 when every run worked, 1 otherwise; the figures themselves
+// never fail it.
 #include <windows.h>
 
 #include <algorithm>
@@ -141,19 +142,21 @@ Summary Summarise(std::vector<double> times) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int runs = argc == 4 ? std::atoi(argv[1]) : 0;
+  int runs = argc >= 4 ? std::atoi(argv[1]) : 0;
   if (runs < 2) {
-    std::fprintf(stderr, "usage: launcher RUNS BASELINE PROGRAM (RUNS >= 2)\n");
+    std::fprintf(stderr, "usage: launcher RUNS BASELINE... PROGRAM (RUNS >= 2)\n");
     return 2;
   }
-  const std::string programs[2] = {WindowsPath(argv[2]), WindowsPath(argv[3])};
-  std::vector<double> times[2];
+  std::vector<std::string> programs;
+  for (int i = 2; i < argc; ++i) programs.push_back(WindowsPath(argv[i]));
+  const std::size_t count = programs.size();
+  std::vector<std::vector<double>> times(count);
 
   for (const std::string& program : programs) {
     if (TimeOneStart(program) < 0) return 1;
   }
   for (int round = 1; round <= runs; ++round) {
-    for (int which = 0; which < 2; ++which) {
+    for (std::size_t which = 0; which < count; ++which) {
       double ms = TimeOneStart(programs[which]);
       if (ms < 0) return 1;
       times[which].push_back(ms);
@@ -162,15 +165,19 @@ int main(int argc, char** argv) {
     }
   }
 
-  Summary summary[2] = {Summarise(times[0]), Summarise(times[1])};
+  std::vector<Summary> summary;
+  for (const std::vector<double>& t : times) summary.push_back(Summarise(t));
   std::printf("\n%-20s %5s %8s %8s %8s %8s %8s  (ms)\n", "program", "runs", "median", "min", "q1", "q3",
               "max");
-  for (int which = 0; which < 2; ++which) {
+  for (std::size_t which = 0; which < count; ++which) {
     const Summary& s = summary[which];
     std::printf("%-20s %5d %8.1f %8.1f %8.1f %8.1f %8.1f\n", BaseName(programs[which]).c_str(), runs,
                 s.median, s.min, s.q1, s.q3, s.max);
   }
-  std::printf("ratio of medians %s / %s: %.2f\n", BaseName(programs[1]).c_str(),
-              BaseName(programs[0]).c_str(), summary[1].median / summary[0].median);
+  const std::string program = BaseName(programs[count - 1]);
+  for (std::size_t which = 0; which + 1 < count; ++which) {
+    std::printf("ratio of medians %s / %s: %.2f\n", program.c_str(), BaseName(programs[which]).c_str(),
+                summary[count - 1].median / summary[which].median);
+  }
   return 0;
 }

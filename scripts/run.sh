@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Builds KLANGRID.EXE and runs it under Wine in a prefix of the project's own
-# (build/run-prefix, never ~/.wine). When the program has closed, prints what
-# the active configuration key holds.
+# (never ~/.wine). When the program has closed, prints what the active
+# configuration key holds.
+#
+# Where 32-bit Wine runs, that is the i686 build in build/run-prefix; elsewhere
+# the x86-64 build under 64-bit Wine in build/run-prefix64 (a prefix is of one
+# architecture only). KLANGRID_WINDOWS_ARCH=i686|x86_64 forces either
+# (scripts/windows-arch.sh).
 #
 # Without a display the program runs on a virtual one: once its window is up
 # a screenshot goes to build/screenshot.png and the program is closed as by
@@ -9,14 +14,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/win
-prefix=$PWD/build/run-prefix
-exe=$build/ui/KLANGRID.EXE
 log=build/run.log
 caption="Kestro Ostrel Synthesis Engine"
 driver_key='HKLM\SOFTWARE\Kestro\AudioDriver'
-
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 print_active_configuration() {
   echo "== ${driver_key}"
@@ -30,8 +30,11 @@ print_active_configuration() {
   fi
 }
 
-# Second half, on the virtual display that the first half started.
+# Second half, on the virtual display that the first half started:
+# run.sh --headless WINE_ARCH PREFIX PROGRAM
 if [ "${1:-}" = "--headless" ]; then
+  . cmake/wine-env.sh "$2" "$3"
+  exe=$4
   wine "$exe" >>"$log" 2>&1 &
   program=$!
   if ! window=$(timeout 60 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n 1); then
@@ -53,11 +56,22 @@ if [ "${1:-}" = "--headless" ]; then
 fi
 
 bash scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+. scripts/windows-arch.sh
+klangrid_windows_arch
+build=$KLANGRID_WINDOWS_BUILD
+exe=$build/ui/KLANGRID.EXE
+if [ "$KLANGRID_WINE_ARCH" = win32 ]; then
+  prefix=$PWD/build/run-prefix
+else
+  prefix=$PWD/build/run-prefix64
+fi
+. cmake/wine-env.sh "$KLANGRID_WINE_ARCH" "$prefix"
+
+cmake --preset "$KLANGRID_WINDOWS_PRESET" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target klangrid
 mkdir -p build
 : >"$log"
+echo "run: $exe under ${KLANGRID_WINE_ARCH#win}-bit Wine, prefix $prefix"
 
 if [ ! -f "$prefix/system.reg" ]; then
   echo "run: creating the Wine prefix $prefix"
@@ -71,7 +85,8 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash "$PWD/scripts/run.sh" --headless
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    bash "$PWD/scripts/run.sh" --headless "$KLANGRID_WINE_ARCH" "$prefix" "$exe"
 else
   wine "$exe" >>"$log" 2>&1 || true
   print_active_configuration

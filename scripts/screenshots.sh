@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Shows each of the five small dialogs, and the main dialog with the display
 # at 144 DPI, under Wine on a virtual display and stores a picture of each in
-# docs/screenshots/. Usage: scripts/screenshots.sh [BUILD_DIR] (default
-# build/win, the Windows build of scripts/test.sh).
+# docs/screenshots/. Usage: scripts/screenshots.sh [BUILD_DIR] (default: the
+# Windows build of scripts/test.sh, build/win or build/win64 as
+# scripts/windows-arch.sh picks for this host).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/win}
+. scripts/windows-arch.sh
+klangrid_windows_arch
+build=${1:-$KLANGRID_WINDOWS_BUILD}
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --preset "$KLANGRID_WINDOWS_PRESET" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target dialogs_tests main_dialog_tests
 # The tests write a BMP of each dialog into their working directory.
 xvfb-run -a -s "-screen 0 1280x1024x24" \
