@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <mmsystem.h>
 
+#include "bench/baseline_dialog.h"
 #include "res/resource.h"
 
 namespace {
@@ -20,27 +21,12 @@ void QueryMidiOutputs() {
   }
 }
 
-INT_PTR CALLBACK TemplateDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      QueryMidiOutputs();
-      return TRUE;
-    case WM_COMMAND:
-      // Esc and the close box arrive as IDCANCEL.
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(hwnd, LOWORD(wParam));
-        return TRUE;
-      }
-      break;
-  }
-  return FALSE;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAPPER_DIALOG), nullptr, TemplateDialogProc, 0);
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAPPER_DIALOG), nullptr, bench::BaselineDialogProc,
+                  LPARAM(&QueryMidiOutputs));
   return 0;
 }

@@ -112,10 +112,16 @@ void EnumerateSchemes(SettingsStore& store, SchemeVisitor visit, void* context) 
   }
 }
 
+bool IsSchemeName(const char* name) { return name && name[0] != '\0' && !std::strchr(name, '\\'); }
+
+bool KeyExists(SettingsStore& store, const char* path) {
+  ScopedKey key(store);
+  return key.Open(path) != kStoreNotFound;
+}
+
 long DeleteSchemeKey(SettingsStore& store, const char* name) {
-  // An empty name would be the active key itself; a backslash would reach a
-  // key that is no scheme; a cut path would name some other key.
-  if (!name || name[0] == '\0' || std::strchr(name, '\\')) return kInvalidParameter;
+  // A cut path would name some other key.
+  if (!IsSchemeName(name)) return kInvalidParameter;
   char path[kKeyPathSize];
   if (!SchemeKeyPath(name, path)) return kInvalidParameter;
   return store.DeleteKey(path);

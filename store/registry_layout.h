@@ -48,6 +48,14 @@ void EnumerateSchemes(SettingsStore& store, Visit&& visit) {
       store, [](const char* name, void* context) { return bool((*static_cast<Callable*>(context))(name)); },
       const_cast<void*>(static_cast<const void*>(&visit)));
 }
+// A name that can be a scheme key of its own: not empty (that path would be
+// the active key itself) and without a backslash (that would reach some
+// other key).
+bool IsSchemeName(const char* name);
+// Whether the key at path is there. Only "not found" says it is not: a key
+// that cannot be opened for another reason (no access, say) may well exist,
+// and nothing that may exist is taken for absent.
+bool KeyExists(SettingsStore& store, const char* path);
 // Deletes the scheme's key. An empty name (the active key itself), a name
 // holding a backslash (a key that is no scheme) and a name whose path would
 // not fit kKeyPathSize (the cut path names another key) are refused with a

@@ -1,21 +1,18 @@
 #include "store/registry_views.h"
 
+#include "model/text.h"
 #include "store/registry_layout.h"
 
 namespace klangrid {
 
 namespace {
 
-constexpr long kKeyNotFound = 2;  // ERROR_FILE_NOT_FOUND
+// A driver's key that cannot be opened (no access, say) still counts: the
+// rule must not pass over it only because it cannot be read.
+bool HasActiveKey(SettingsStore& store) { return KeyExists(store, kActiveKeyPath); }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// A key that cannot be opened for another reason than its absence (access
-// denied, say) still exists: the rule must not pass over a driver's key
-// only because it cannot be read.
-bool HasActiveKey(SettingsStore& store) {
-  ScopedKey key(store);
-  return key.Open(kActiveKeyPath) != kKeyNotFound;
+bool SameNameChar(char a, char b) {
+  return FoldKeyNameChar(static_cast<unsigned char>(a)) == FoldKeyNameChar(static_cast<unsigned char>(b));
 }
 
 long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : status; }
@@ -35,7 +32,7 @@ bool NamesActiveKey(const char* path) {
     while (*path == '\\') ++path;
     while (*want == '\\') ++want;
     if (*path == '\0' || *want == '\0') return *path == *want;
-    while (*path != '\0' && *path != '\\' && FoldAscii(*path) == FoldAscii(*want)) {
+    while (*path != '\0' && *path != '\\' && SameNameChar(*path, *want)) {
       ++path;
       ++want;
     }
@@ -104,7 +101,7 @@ long RegistryViewsStore::SetValue(Key key, const char* name, unsigned long type,
   SettingsStore& other = *views_[ReadView() == RegistryView::k32Bit ? 1 : 0];
   ScopedKey mirror(other);
   const long opened = mirror.Open(kActiveKeyPath);
-  if (opened == kKeyNotFound) return status;
+  if (opened == kStoreNotFound) return status;
   if (opened != kStoreOk) return FirstFailure(status, opened);
   return FirstFailure(status, other.SetValue(mirror.Get(), name, type, data, length));
 }

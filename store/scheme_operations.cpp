@@ -8,26 +8,12 @@ namespace klangrid {
 
 namespace {
 
-// A name that can be a scheme key of its own: not empty (that path would be
-// the active key), no backslash (that would reach some other key).
-bool UsableSchemeName(const char* name) {
-  return name && name[0] != '\0' && !std::strchr(name, '\\');
-}
-
 // Opens only: a key that is missing is never made by a read.
 bool ReadMapsFrom(SettingsStore& store, const char* path, MapTables& tables, bool* allRead) {
   ScopedKey key(store);
   if (key.Open(path) != kStoreOk) return false;
   *allRead = ReadMapValues(store, key.Get(), tables);
   return true;
-}
-
-// Whether a key is there. Only "not found" says it is not; any other failure
-// to open it (no access, say) leaves it counted as there, so nothing that
-// may exist is ever taken for new and then removed.
-bool KeyExists(SettingsStore& store, const char* path) {
-  ScopedKey key(store);
-  return key.Open(path) != kStoreNotFound;
 }
 
 }  // namespace
@@ -60,7 +46,7 @@ int ListSchemes(SettingsStore& store, const char* activeName, SchemeAdder add, v
 
 bool LoadScheme(SettingsStore& store, const char* name, MapTables& tables) {
   char path[kKeyPathSize];
-  if (!UsableSchemeName(name) || !SchemeKeyPath(name, path)) return false;
+  if (!IsSchemeName(name) || !SchemeKeyPath(name, path)) return false;
   bool allRead = false;
   return ReadMapsFrom(store, path, tables, &allRead);
 }
@@ -80,7 +66,7 @@ bool PrepareSaveAs(SettingsStore& store, const char* typed, SaveAsTarget* target
   if (!typed || !CopyBounded(target->name, sizeof target->name, typed)) return false;
   AsciiLower(target->name);
   char path[kKeyPathSize];
-  if (!UsableSchemeName(target->name) || !SchemeKeyPath(target->name, path)) return false;
+  if (!IsSchemeName(target->name) || !SchemeKeyPath(target->name, path)) return false;
   // The store decides what "the same name" is: whatever key it opens for
   // this name is the one a save would overwrite, whatever its spelling and
   // whether or not the list shows it.
@@ -90,7 +76,7 @@ bool PrepareSaveAs(SettingsStore& store, const char* typed, SaveAsTarget* target
 
 SaveAsResult SaveSchemeAs(SettingsStore& store, const SaveAsTarget& target, const MapTables& tables) {
   char path[kKeyPathSize];
-  if (!UsableSchemeName(target.name) || !SchemeKeyPath(target.name, path))
+  if (!IsSchemeName(target.name) || !SchemeKeyPath(target.name, path))
     return {false, target.exists};
   // Creating the scheme creates the driver's key too when it is missing;
   // a save that fails must not leave that behind either.
@@ -135,7 +121,7 @@ ApplyResult ApplyConfiguration(SettingsStore& store, const MapTables& tables, co
   }
 
   char path[kKeyPathSize];
-  if (!UsableSchemeName(selected) || !SchemeKeyPath(selected, path)) return ApplyResult::kApplied;
+  if (!IsSchemeName(selected) || !SchemeKeyPath(selected, path)) return ApplyResult::kApplied;
   ScopedKey scheme(store);
   const long opened = scheme.Open(path);
   // A scheme deleted elsewhere is not made again: the active key holds the
