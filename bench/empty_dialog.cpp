@@ -11,6 +11,8 @@ constexpr int kEmptyDialog = 100;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  bench::MarkStep("winmain");
   DialogBoxParamA(instance, MAKEINTRESOURCEA(kEmptyDialog), nullptr, bench::BaselineDialogProc, 0);
+  bench::WriteSteps();
   return 0;
 }

@@ -5,7 +5,8 @@
 // Usage: launcher RUNS BASELINE... PROGRAM
 // One unmeasured round comes first, so that no program pays for the files
 // still being cold; then RUNS rounds, each running every BASELINE in turn,
-// then PROGRAM. Prints the ratio of PROGRAM's median to each baseline's.
+// then PROGRAM. Prints the ratio of PROGRAM's median to each baseline's,
+// the last baseline's as the headline.
 // Exit status 0 when every run worked, 1 otherwise; the figures themselves
 // never fail it.
 #include <windows.h>
@@ -179,5 +180,7 @@ int main(int argc, char** argv) {
     std::printf("ratio of medians %s / %s: %.2f\n", program.c_str(), BaseName(programs[which]).c_str(),
                 summary[count - 1].median / summary[which].median);
   }
+  std::printf("headline: %s takes %.2f times as long as %s\n", program.c_str(),
+              summary[count - 1].median / summary[count - 2].median, BaseName(programs[count - 2]).c_str());
   return 0;
 }

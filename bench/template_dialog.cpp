@@ -24,9 +24,12 @@ void QueryMidiOutputs() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  bench::MarkStep("winmain");
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
+  bench::MarkStep("app-ready");
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAPPER_DIALOG), nullptr, bench::BaselineDialogProc,
                   LPARAM(&QueryMidiOutputs));
+  bench::WriteSteps();
   return 0;
 }

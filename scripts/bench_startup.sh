@@ -7,9 +7,13 @@
 # builds, timed the same way by bench/launcher, in turn, under Wine on a
 # virtual display in a prefix of the benchmark's own. Prints every run, then
 # medians, min/max, quartiles and the ratio of the program's median to each
-# of the others' (target against the empty dialog: at most 1.2).
+# of the others'; the headline is the ratio against the template with the
+# MIDI query (target: at most 1.25).
 #
 # Usage: scripts/bench_startup.sh [RUNS]      (RUNS per program, default 21, at least 15)
+# With KLANGRID_STEP_TIMING=1 the three programs are built with their step
+# timer (a build tree of its own, "-steps" appended) and the step table of
+# bench/step_table.py follows the figures.
 # The i686 build under 32-bit Wine where that runs, else the x86-64 one under
 # 64-bit Wine (scripts/windows-arch.sh; KLANGRID_WINDOWS_ARCH forces either).
 # The build tree is that of the release or release-x64 preset unless
@@ -27,7 +31,13 @@ bash scripts/setup.sh
 . scripts/windows-arch.sh
 klangrid_windows_arch
 build=${KLANGRID_RELEASE_DIR:-$KLANGRID_RELEASE_BUILD}
-cmake --preset "$KLANGRID_RELEASE_PRESET" -B "$build" >/dev/null
+steps=${KLANGRID_STEP_TIMING:-0}
+if [ "$steps" = 1 ]; then
+  build=$build-steps
+  cmake --preset "$KLANGRID_RELEASE_PRESET" -B "$build" -DKLANGRID_STEP_TIMING=ON >/dev/null
+else
+  cmake --preset "$KLANGRID_RELEASE_PRESET" -B "$build" -DKLANGRID_STEP_TIMING=OFF >/dev/null
+fi
 cmake --build "$build" -j"$(nproc)" --target klangrid empty_dialog template_dialog launcher >/dev/null
 
 build=$(cd "$build" && pwd)
@@ -36,6 +46,8 @@ program=$build/ui/KLANGRID.EXE
 empty=$build/bench/EMPTY_DIALOG.EXE
 template=$build/bench/TEMPLATE_DIALOG.EXE
 launcher=$build/bench/launcher.exe
+step_log=$build/bench-steps.log
+rm -f "$step_log"
 
 echo "== machine: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)," \
      "$(nproc) cores, $("$KLANGRID_WINE_LOADER" --version) ${KLANGRID_WINE_ARCH#win}-bit," \
@@ -45,10 +57,13 @@ echo "== sizes: KLANGRID.EXE $(stat -c %s "$program") bytes, EMPTY_DIALOG.EXE $(
 
 # Everything that needs a display runs on one virtual display, the prefix's
 # desktop process included.
+status=0
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -s "$PWD/cmake" "$KLANGRID_WINE_ARCH" "$prefix" "$runs" \
-  "$launcher" "$empty" "$template" "$program" <<'EOF'
+  "$launcher" "$empty" "$template" "$program" "$steps" "$step_log" <<'EOF' | tee "$build/bench.out" || status=$?
 set -euo pipefail
-cmake_dir=$1 arch=$2 prefix=$3 runs=$4 launcher=$5 empty=$6 template=$7 program=$8
+cmake_dir=$1 arch=$2 prefix=$3 runs=$4 launcher=$5 empty=$6 template=$7 program=$8 steps=$9
+# The programs see the log by its path on the drive that maps the Unix root.
+[ "$steps" = 1 ] && export KLANGRID_STEP_LOG="Z:${10//\//\\}"
 wine_run() { "$cmake_dir/wine-run.sh" "$arch" "$prefix" "$@"; }
 key='HKLM\SOFTWARE\Kestro\AudioDriver'
 # As a machine in use has it: the driver's key with the maps, device names,
@@ -74,3 +89,5 @@ wine_run "$launcher" "$runs" "$empty" "$template" "$program" \
 timeout 30 "$WINESERVER" -w || wineserver -k || true
 exit $status
 EOF
+[ "$steps" = 1 ] && [ -f "$step_log" ] && python3 bench/step_table.py "$step_log" "$build/bench.out"
+exit $status
