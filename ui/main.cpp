@@ -2,6 +2,7 @@
 // application object and hands over to it.
 #include <windows.h>
 
+#include "bench/step_timer.h"
 #include "devices/win/winmm_enumerator.h"
 #include "model/map_tables.h"
 #include "store/win/registry_store.h"
@@ -20,6 +21,9 @@ klangrid::ui::MapperApp gApp(gTables, gRegistry.Store(), gOutputs);
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  bench::MarkStep("winmain");
   klangrid::ui::Application* app = klangrid::ui::Application::Current();
-  return app ? app->Run() : 0;
+  const int result = app ? app->Run() : 0;
+  bench::WriteSteps();
+  return result;
 }

@@ -1,5 +1,6 @@
 #include "ui/mapper_app.h"
 
+#include "bench/step_timer.h"
 #include "ui/mapper_dialog.h"
 
 namespace klangrid::ui {
@@ -8,6 +9,7 @@ MapperApp::MapperApp(MapTables& tables, SettingsStore& store, MidiOutputEnumerat
     : tables_(tables), store_(store), outputs_(outputs) {}
 
 bool MapperApp::InitInstance() {
+  bench::MarkStep("app-ready");
   // The dialog makes itself the main window once it has one, so the small
   // dialogs it opens are owned by it; the result of the run is not needed:
   // OK has written what it must before the dialog ends.

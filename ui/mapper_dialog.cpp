@@ -1,5 +1,6 @@
 #include "ui/mapper_dialog.h"
 
+#include "bench/step_timer.h"
 #include "devices/device_naming.h"
 #include "model/text.h"
 #include "res/resource.h"
@@ -63,6 +64,7 @@ bool MapperDialog::OnMessage(Message& message) {
 }
 
 BOOL MapperDialog::OnInitDialog() {
+  bench::MarkStep("dialog-created");
   Dialog::OnInitDialog();
   // Dialogs opened without an owner (About) are owned by this one.
   SetMainWindow(hwnd_);
@@ -74,17 +76,24 @@ BOOL MapperDialog::OnInitDialog() {
     AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(systemMenu, MF_STRING, kAboutCommand, aboutText);
   }
+  bench::MarkStep("system-menu");
   const UINT dpi = WindowDpi(hwnd_);
   SetIcons(dpi);
+  bench::MarkStep("icons");
 
   LoadDefaultsPending = 0;
   char activeName[kSchemeValueSize];
   StartUp(store_, tables_, activeName);
+  bench::MarkStep("store-startup");
 
   InsertMapColumns(instrumentList_, drumList_, dpi);
+  bench::MarkStep("columns");
   ResolveDeviceNames(outputs_, tables_);
+  bench::MarkStep("midi-query");
   FillMapList(instrumentList_, RowKind::Instrument, tables_);
+  bench::MarkStep("instrument-fill");
   FillMapList(drumList_, RowKind::Percussion, tables_);
+  bench::MarkStep("drum-fill");
 
   char selected[kSchemeNameSize];
   const int schemeCount =
@@ -93,6 +102,7 @@ BOOL MapperDialog::OnInitDialog() {
   // without being loaded: the maps stay those just read.
   schemeList_.SetCurSel(FindScheme(selected));
   if (schemeCount == 0) SetSchemeControlsEnabled(false);
+  bench::MarkStep("scheme-list");
   return TRUE;
 }
 
@@ -119,6 +129,7 @@ void MapperDialog::OnSysCommand(Message& message) {
 }
 
 void MapperDialog::OnPaint(Message& message) {
+  bench::MarkStep("first-paint");
   if (!IsIconic(hwnd_)) {
     message.handled = false;
     return;
