@@ -22,6 +22,8 @@ using test::PostChars;
 using test::PostClose;
 using test::PostKey;
 using test::PumpUntil;
+using toolkit::Dialog;
+using toolkit::Window;
 
 class DialogsTest : public ::testing::Test {
  protected:
