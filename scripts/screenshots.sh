@@ -13,8 +13,7 @@ build=${1:-$KLANGRID_WINDOWS_BUILD}
 cmake --preset "$KLANGRID_WINDOWS_PRESET" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target dialogs_tests main_dialog_tests
 # The tests write a BMP of each dialog into their working directory.
-xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --test-dir "$build" -R '^(dialogs_tests|main_dialog_tests_144dpi)$' --output-on-failure
+klangrid_xvfb_run ctest --test-dir "$build" -R '^(dialogs_tests|main_dialog_tests_144dpi)$' --output-on-failure
 mkdir -p docs/screenshots
 for bmp in "$build"/tests/win/screenshots/*.bmp; do
   name=$(basename "$bmp" .bmp)

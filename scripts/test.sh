@@ -23,8 +23,7 @@ fuzz_runs=${KLANGRID_FUZZ_RUNS:-200000}
 run_ctest() {
   local dir=$1 status=0
   shift
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$dir" --output-on-failure --output-junit ctest.xml "$@" || status=$?
+  klangrid_xvfb_run ctest --test-dir "$dir" --output-on-failure --output-junit ctest.xml "$@" || status=$?
   python3 - "$dir/ctest.xml" <<'EOF' || true
 import sys, xml.etree.ElementTree as tree
 for case in tree.parse(sys.argv[1]).getroot().iter("testcase"):

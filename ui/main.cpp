@@ -22,7 +22,7 @@ klangrid::ui::MapperApp gApp(gTables, gRegistry.Store(), gOutputs);
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   bench::MarkStep("winmain");
-  klangrid::ui::Application* app = klangrid::ui::Application::Current();
+  klangrid::toolkit::Application* app = klangrid::toolkit::Application::Current();
   const int result = app ? app->Run() : 0;
   bench::WriteSteps();
   return result;
