@@ -38,6 +38,7 @@ class ListCtrl : public Window {
     item.cchTextMax = size;
     return int(Send(LVM_GETITEMTEXTA, WPARAM(row), LPARAM(&item)));
   }
+  BOOL DeleteItem(int row) const { return BOOL(Send(LVM_DELETEITEM, WPARAM(row))); }
   BOOL DeleteAllItems() const { return BOOL(Send(LVM_DELETEALLITEMS)); }
   int GetItemCount() const { return int(Send(LVM_GETITEMCOUNT)); }
   int GetSelectedCount() const { return int(Send(LVM_GETSELECTEDCOUNT)); }

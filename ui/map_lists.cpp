@@ -49,6 +49,37 @@ int RowAtAnyColumn(const toolkit::ListCtrl& list, POINT point) {
   return (info.flags & LVHT_ONITEM) ? row : -1;
 }
 
+// Adds the row at its own index with its three texts. A row the list does
+// not take whole is removed again: rows are addressed by index, so a row
+// left out must not let the next one move up into its place, where it
+// would show one program's number and route another.
+bool InsertRow(const toolkit::ListCtrl& list, RowKind kind, int row, const char* device) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_STATE;
+  item.iItem = row;
+  item.pszText = const_cast<char*>(NumberText(kind, row));
+  item.stateMask = 0xFFFF;
+  const int at = list.InsertItem(item);
+  if (at == row && list.SetItemText(row, kNameColumn, Name(kind, row)) &&
+      list.SetItemText(row, kDeviceColumn, device))
+    return true;
+  if (at >= 0) list.DeleteItem(at);
+  return false;
+}
+
+// A list view works out its row metrics and scroll bars when it first
+// paints. Filled while the dialog is still hidden, it is painted once into
+// a memory DC, so that this is done before anything is on the screen: left
+// to its first paint there, it redrew the new scroll bars and its header
+// several times over, which under Wine took longer than all the rest of
+// the start-up after the dialog appeared.
+void SettleLayout(const toolkit::ListCtrl& list) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return;
+  list.Send(WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+  DeleteDC(dc);
+}
+
 }  // namespace
 
 void InsertMapColumns(const toolkit::ListCtrl& instrumentList, const toolkit::ListCtrl& drumList, UINT dpi) {
@@ -70,37 +101,33 @@ void ScaleMapColumns(const toolkit::ListCtrl& instrumentList, const toolkit::Lis
   }
 }
 
-void FillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
+bool FillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
   // With redraw on, every insert repaints the list: seconds for a refill
   // under a slow display instead of milliseconds.
   list.SetRedraw(false);
   const int rows = RowCount(kind);
+  bool whole = true;
   for (int row = 0; row < rows; ++row) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_STATE;
-    item.iItem = row;
-    item.pszText = const_cast<char*>(NumberText(kind, row));
-    item.stateMask = 0xFFFF;
     DeviceSlot slot = tables.SlotOf(kind, row);
     if (slot == kNoSlot) {
       // Stored data may route a row nowhere; the driver needs a device for
-      // every row, so it goes to slot 0 and a later save stores that. First,
-      // so a row the list fails to take is repaired all the same.
+      // every row, so it goes to slot 0 and a later save stores that. Also
+      // for the rows a failed insert leaves out.
       tables.RepairUnassigned(kind, row);
       slot = 0;
     }
-    if (list.InsertItem(item) != row) continue;
-    list.SetItemText(row, kNameColumn, Name(kind, row));
-    list.SetItemText(row, kDeviceColumn, tables.DeviceName(slot));
+    if (whole) whole = InsertRow(list, kind, row, tables.DeviceName(slot));
   }
   list.SetRedraw(true);
   InvalidateRect(list.Handle(), nullptr, TRUE);
+  if (!IsWindowVisible(list.Handle())) SettleLayout(list);
+  return whole;
 }
 
-void RefillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
+bool RefillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
   list.SetRedraw(false);
   list.DeleteAllItems();
-  FillMapList(list, kind, tables);
+  return FillMapList(list, kind, tables);
 }
 
 void SelectRowOnClick(const toolkit::ListCtrl& list) {

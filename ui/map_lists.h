@@ -12,9 +12,12 @@ void InsertMapColumns(const toolkit::ListCtrl& instrumentList, const toolkit::Li
 void ScaleMapColumns(const toolkit::ListCtrl& instrumentList, const toolkit::ListCtrl& drumList, UINT dpi);
 // Rows from the tables of kind; a row routed nowhere is shown on slot 0's
 // device and repaired to slot 0 in the tables. Redraw is suspended meanwhile.
-void FillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables);
-// Empties the list and fills it again.
-void RefillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables);
+// Each row is at its own index: at the first row the list does not take
+// (with all three texts) the fill stops, that row and those after it are
+// left out, and false is returned. Every row is repaired all the same.
+bool FillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables);
+// Empties the list and fills it again; false as for FillMapList.
+bool RefillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables);
 // Makes a click on any column of a row select that row.
 void SelectRowOnClick(const toolkit::ListCtrl& list);
 // Double-click: select the row under the cursor, ask for a device, route

@@ -90,10 +90,11 @@ BOOL MapperDialog::OnInitDialog() {
   bench::MarkStep("columns");
   ResolveDeviceNames(outputs_, tables_);
   bench::MarkStep("midi-query");
-  FillMapList(instrumentList_, RowKind::Instrument, tables_);
+  const bool instrumentsShown = FillMapList(instrumentList_, RowKind::Instrument, tables_);
   bench::MarkStep("instrument-fill");
-  FillMapList(drumList_, RowKind::Percussion, tables_);
+  const bool drumsShown = FillMapList(drumList_, RowKind::Percussion, tables_);
   bench::MarkStep("drum-fill");
+  if (!instrumentsShown || !drumsShown) ReportMapsNotShown();
 
   char selected[kSchemeNameSize];
   const int schemeCount =

@@ -57,6 +57,8 @@ class MapperDialog : public toolkit::Dialog {
   void SetSchemeControlsEnabled(bool enable);
   // Shows one of the few failure messages.
   void ReportFailure(const char* text);
+  // A list left rows out (see FillMapList).
+  void ReportMapsNotShown();
 
   MapTables& tables_;
   SettingsStore& store_;

@@ -14,6 +14,7 @@ namespace {
 constexpr const char* kSaveFailedText = "The scheme could not be saved.";
 constexpr const char* kDeleteFailedText = "The scheme could not be deleted.";
 constexpr const char* kApplyFailedText = "The configuration could not be applied.";
+constexpr const char* kMapsNotShownText = "Not every row of the maps could be shown.";
 
 }  // namespace
 
@@ -36,9 +37,12 @@ void MapperDialog::LoadSelectedScheme() {
 }
 
 void MapperDialog::RefillLists() {
-  RefillMapList(instrumentList_, RowKind::Instrument, tables_);
-  RefillMapList(drumList_, RowKind::Percussion, tables_);
+  const bool instruments = RefillMapList(instrumentList_, RowKind::Instrument, tables_);
+  const bool drums = RefillMapList(drumList_, RowKind::Percussion, tables_);
+  if (!instruments || !drums) ReportMapsNotShown();
 }
+
+void MapperDialog::ReportMapsNotShown() { ReportFailure(kMapsNotShownText); }
 
 void MapperDialog::OnDefaultScheme(toolkit::Message&) {
   LoadDefaultsPending = 1;

@@ -36,6 +36,29 @@
 
 namespace klangrid::test {
 
+// While alive, the list refuses to insert a row at index row, as a list out
+// of memory would (LVM_INSERTITEMA answers -1).
+class RefusedInsert {
+ public:
+  RefusedInsert(HWND list, int row) : list_(list), row_(row) {
+    SetWindowSubclass(list_, Proc, 1, DWORD_PTR(this));
+  }
+  ~RefusedInsert() { RemoveWindowSubclass(list_, Proc, 1); }
+  RefusedInsert(const RefusedInsert&) = delete;
+  RefusedInsert& operator=(const RefusedInsert&) = delete;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR self) {
+    if (message == LVM_INSERTITEMA &&
+        reinterpret_cast<const LVITEMA*>(lParam)->iItem == reinterpret_cast<RefusedInsert*>(self)->row_)
+      return -1;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+  HWND list_;
+  int row_;
+};
+
 class MainDialogFixture : public ::testing::Test {
  protected:
   using Action = std::function<void(ui::MapperDialog&)>;

@@ -378,6 +378,24 @@ TEST_F(MainDialogTest, RefillShowsTheTablesAndLeavesTheListsDrawing) {
   });
 }
 
+TEST_F(MainDialogTest, ARowTheListRefusesEndsTheFillSoNoRowShowsAnotherOnesNumber) {
+  Inspect([&] {
+    std::vector<std::string> expected = ExpectedRows(RowKind::Instrument);
+    expected.resize(5);
+    for (DeviceSlot slot = 0; slot < kSlotCount; ++slot) {  // program 100 on no slot
+      tables.Mask(RowKind::Instrument, slot)[kInstrumentMaskSize - 1 - 100 / 8] &= ~(1u << (100 % 8));
+    }
+    {
+      RefusedInsert refused(Item(IDC_INSTRUMENT_LIST), 5);
+      EXPECT_FALSE(ui::RefillMapList(List(IDC_INSTRUMENT_LIST), RowKind::Instrument, tables));
+    }
+    EXPECT_EQ(Rows(IDC_INSTRUMENT_LIST), expected);
+    EXPECT_EQ(tables.SlotOf(RowKind::Instrument, 100), 0) << "a row left out is repaired all the same";
+    EXPECT_TRUE(ui::RefillMapList(List(IDC_INSTRUMENT_LIST), RowKind::Instrument, tables));
+    EXPECT_EQ(Rows(IDC_INSTRUMENT_LIST), ExpectedRows(RowKind::Instrument));
+  });
+}
+
 // ---- Clicks with real mouse input -----------------------------------------
 
 TEST_F(MainDialogTest, ClickOnTheNameOrDeviceColumnSelectsTheRow) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "devices/device_naming.h"
+#include "model/gm_names.h"
 #include "store/registry_layout.h"
 #include "tests/win/main_dialog_fixture.h"
 
@@ -466,6 +467,19 @@ TEST_F(SchemeCommandsTest, DefaultLoadsTheFactoryMapsAndOkWritesThemWithAnEmptyS
   EXPECT_EQ(store.Get(kActiveKeyPath, kSchemeValue), SchemeValue(""));
   EXPECT_EQ(WrittenKeys(store), std::set<std::string>{kActiveKeyPath});
   EXPECT_TRUE(HoldsMaps(store, SchemePath("jazz"), MapsWith(kViolin, 2)));
+}
+
+TEST_F(SchemeCommandsTest, ADrumRowTheListRefusesOnRefillIsReportedOnce) {
+  MessageBoxAnswerer boxes;
+  RunMainDialog([&](ui::MapperDialog&) {
+    RefusedInsert refused(Item(IDC_DRUM_LIST), 10);
+    Press(IDC_DEFAULT, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
+    EXPECT_EQ(List(IDC_INSTRUMENT_LIST).GetItemCount(), kInstrumentRows);
+    EXPECT_EQ(List(IDC_DRUM_LIST).GetItemCount(), 10);
+    EXPECT_EQ(CellText(IDC_DRUM_LIST, 9, 0), NumberText(RowKind::Percussion, 9));
+    Leave();
+  });
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Not every row of the maps could be shown."});
 }
 
 TEST_F(SchemeCommandsTest, OkWithASchemeSelectedAfterAnEditWritesBothKeysAndTheName) {
