@@ -71,8 +71,8 @@ bool InsertRow(const toolkit::ListCtrl& list, RowKind kind, int row, const char*
 // paints. Filled while the dialog is still hidden, it is painted once into
 // a memory DC, so that this is done before anything is on the screen: left
 // to its first paint there, it redrew the new scroll bars and its header
-// several times over, which under Wine took longer than all the rest of
-// the start-up after the dialog appeared.
+// several times over, which under Wine was over a third of the time from
+// the dialog's first paint until it was ready for input.
 void SettleLayout(const toolkit::ListCtrl& list) {
   HDC dc = CreateCompatibleDC(nullptr);
   if (!dc) return;
