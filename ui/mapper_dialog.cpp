@@ -103,7 +103,7 @@ int MapperDialog::FindScheme(const char* name) const {
   const int count = schemeList_.GetCount();
   for (int index = 0; index < count; ++index) {
     char entry[kSchemeNameSize];
-    if (schemeList_.GetLBText(index, entry, sizeof entry) && EqualsAsKeyName(entry, name))
+    if (schemeList_.GetLBText(index, entry, sizeof entry) && store_.SameKeyName(entry, name))
       return index;
   }
   return -1;
