@@ -13,6 +13,7 @@ namespace {
 // rule must not pass over it only because it cannot be read.
 bool HasActiveKey(SettingsStore& store) { return KeyExists(store, kActiveKeyPath); }
 
+constexpr long kMoreData = 234;     // ERROR_MORE_DATA
 constexpr long kNoMoreItems = 259;  // ERROR_NO_MORE_ITEMS
 
 // The driver's key path is ASCII, so A..Z decide whether a path names it.
@@ -27,8 +28,6 @@ long BothDeleted(long first, long second) {
   if (second != kStoreOk && second != kStoreNotFound) return second;
   return (first == kStoreOk || second == kStoreOk) ? kStoreOk : kStoreNotFound;
 }
-
-constexpr long kMoreData = 234;  // ERROR_MORE_DATA
 
 long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : status; }
 
