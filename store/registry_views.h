@@ -46,7 +46,7 @@ bool NamesActiveKey(const char* path);
 // The second write sits here, behind the interface, rather than in OK: OK
 // opens the active key and sets its values, and the layout and the dialog
 // then keep to one store and know nothing of views. Only the program's OK
-// sets values on the driver's key (the masks and "Scheme"); scheme keys,
+// sets values on the driver's key (the masks and "Scheme"); scheme keys and
 // the factory key stay in the view that is read, but for a scheme key that
 // only the other view holds (see the rule above).
 //
