@@ -98,8 +98,8 @@ BOOL MapperDialog::OnInitDialog() {
 
 int MapperDialog::FindScheme(const char* name) const {
   if (name[0] == '\0') return -1;
-  // Our own whole-text comparison rather than CB_FINDSTRINGEXACT, whose
-  // locale-aware matching may pass over punctuation in a name.
+  // The store's comparison of key names rather than CB_FINDSTRINGEXACT,
+  // whose locale-aware matching may pass over punctuation in a name.
   const int count = schemeList_.GetCount();
   for (int index = 0; index < count; ++index) {
     char entry[kSchemeNameSize];
