@@ -20,6 +20,6 @@ klangrid::ui::MapperApp gApp(gTables, gRegistry.Store(), gOutputs);
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  klangrid::ui::Application* app = klangrid::ui::Application::Current();
+  klangrid::toolkit::Application* app = klangrid::toolkit::Application::Current();
   return app ? app->Run() : 0;
 }
