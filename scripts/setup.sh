@@ -106,7 +106,10 @@ update_package_lists() {
 if [ "$want_wine32" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
-update_package_lists
+# The locale alone needs no package lists.
+if [ ${#missing[@]} -gt 0 ] || [ "$want_wine32" = 1 ]; then
+  update_package_lists
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}" >&2
