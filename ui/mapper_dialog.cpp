@@ -160,8 +160,8 @@ void MapperDialog::OnDpiChanged(toolkit::Message& message) {
 void MapperDialog::SetIcons(UINT dpi) {
   HICON bigIcon = toolkit::LoadIconForDpi(IDR_MAINFRAME, false, dpi);
   HICON smallIcon = toolkit::LoadIconForDpi(IDR_MAINFRAME, true, dpi);
-  Send(WM_SETICON, ICON_BIG, LPARAM(bigIcon));
-  Send(WM_SETICON, ICON_SMALL, LPARAM(smallIcon));
+  SetIcon(bigIcon, true);
+  SetIcon(smallIcon, false);
   // Only now that the window no longer shows them.
   if (icon_) DestroyIcon(icon_);
   if (smallIcon_) DestroyIcon(smallIcon_);

@@ -118,7 +118,7 @@ void MapperDialog::SetSchemeControlsEnabled(bool enable) {
     // have nowhere to go.
     const HWND focus = GetFocus();
     if (focus == deleteButton || focus == schemeList_.Handle() || IsChild(schemeList_.Handle(), focus))
-      Send(WM_NEXTDLGCTL, WPARAM(Item(IDC_SAVE_AS)), TRUE);
+      GotoDlgCtrl(Item(IDC_SAVE_AS));
   }
   toolkit::Window(deleteButton).Enable(enable);
   schemeList_.Enable(enable);

@@ -253,7 +253,7 @@ TEST_F(DialogsTest, DeviceListShowsTheNamesInSlotOrderAndSelectsSlotZero) {
   Run(dialog, [&](Dialog& d) {
     entries = test::ComboEntries(Combo(d));
     selected = int(SendMessageA(Combo(d), CB_GETCURSEL, 0, 0));
-    shown = Window(Combo(d)).GetText();
+    shown = test::WindowText(Combo(d));
     PostKey(VK_ESCAPE);
   });
   // Not alphabetical: the combo sorts, the entries must not be.
@@ -354,9 +354,9 @@ TEST_F(DialogsTest, DeviceTypedNameTakesThatSlotIgnoringCase) {
                   [&, typed = typed](Dialog& d) {
                     d.GotoDlgCtrl(Combo(d));
                     PostKey(VK_DELETE);  // the whole text is selected
-                    PumpUntil([&] { return Window(Combo(d)).GetText().empty(); });
+                    PumpUntil([&] { return test::WindowText(Combo(d)).empty(); });
                     PostChars(typed);
-                    PumpUntil([&] { return Window(Combo(d)).GetText() == typed; });
+                    PumpUntil([&] { return test::WindowText(Combo(d)) == typed; });
                     selectionAfterTyping = int(SendMessageA(Combo(d), CB_GETCURSEL, 0, 0));
                     PostButtonClick(d.Handle(), IDOK);
                   }),
@@ -403,7 +403,7 @@ TEST_F(DialogsTest, SaveSchemeFieldIsEmptyAtEveryOpening) {
     std::string shown = "?";
     EXPECT_EQ(Run(dialog,
                   [&shown](Dialog& d) {
-                    shown = Window(NameEdit(d)).GetText();
+                    shown = test::WindowText(NameEdit(d));
                     PostChars("Saved");
                     PostKey(VK_RETURN);
                   }),
@@ -468,7 +468,7 @@ TEST_F(DialogsTest, SaveSchemeRefusesEmptyBackslashAndOverlongNames) {
                     seen.stillOpen = IsWindowVisible(d.Handle()) != FALSE;
                     seen.focused = FocusedControlId(d.Handle());
                     SendMessageA(edit, EM_GETSEL, WPARAM(&seen.selStart), LPARAM(&seen.selEnd));
-                    seen.length = Window(edit).GetText().size();
+                    seen.length = test::WindowText(edit).size();
                     // The selection covers the text, so typing replaces it.
                     PostChars("Good");
                     PostKey(VK_RETURN);

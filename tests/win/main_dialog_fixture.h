@@ -119,25 +119,14 @@ class MainDialogFixture : public ::testing::Test {
     combo.Attach(Item(IDC_SCHEME_COMBO));
     return combo;
   }
-  static std::string TextOf(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-  }
-
-  static std::string CellText(HWND list, int row, int column) {
-    char text[256] = {};
-    ListOf(list).GetItemText(row, column, text, sizeof text);
-    return text;
-  }
   std::string CellText(int listId, int row, int column) const {
-    return CellText(Item(listId), row, column);
+    return test::CellText(Item(listId), row, column);
   }
   // Widths of a list's three columns, left to right.
   std::vector<int> ColumnWidths(int listId) const {
     std::vector<int> widths;
     for (int column = 0; column < 3; ++column) {
-      widths.push_back(List(listId).GetColumnWidth(column));
+      widths.push_back(ColumnWidth(Item(listId), column));
     }
     return widths;
   }

@@ -105,7 +105,7 @@ class MainDialogTest : public MainDialogFixture {
     }
     return rows;
   }
-  std::string ComboEditText() const { return TextOf(Item(IDC_SCHEME_COMBO)); }
+  std::string ComboEditText() const { return WindowText(Item(IDC_SCHEME_COMBO)); }
   std::vector<std::string> SchemeEntries() const {
     return ComboEntries(Item(IDC_SCHEME_COMBO));
   }

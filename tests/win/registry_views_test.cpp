@@ -154,10 +154,7 @@ class RegistryViewsTest : public ::testing::TestWithParam<Seeding> {
         if (schemes.GetLBText(i, text, sizeof text)) shown.schemes.push_back(text);
         if (i == schemes.GetCurSel()) shown.scheme = text;
       }
-      toolkit::ListCtrl list;
-      list.Attach(GetDlgItem(dialog.Handle(), IDC_INSTRUMENT_LIST));
-      list.GetItemText(0, 2, text, sizeof text);
-      shown.firstRowDevice = text;
+      shown.firstRowDevice = CellText(GetDlgItem(dialog.Handle(), IDC_INSTRUMENT_LIST), 0, 2);
       PostButtonClick(dialog.Handle(), IDOK);
     });
     ui::MapperDialog mapper(tables, registry.Store(), devices);

@@ -124,7 +124,7 @@ class SchemeCommandsTest : public MainDialogFixture {
 
   std::vector<std::string> Entries() const { return ComboEntries(Item(IDC_SCHEME_COMBO)); }
   int Selected() const { return SchemeList().GetCurSel(); }
-  std::string ComboText() const { return TextOf(Item(IDC_SCHEME_COMBO)); }
+  std::string ComboText() const { return WindowText(Item(IDC_SCHEME_COMBO)); }
   std::string DeviceShown(int program) const { return CellText(IDC_INSTRUMENT_LIST, program, 2); }
 
   // Presses a push button of the main dialog and keeps the loop going until

@@ -185,7 +185,7 @@ TEST_F(ToolkitTest, TextGoesIntoTheFieldAtOpeningAndBackOnOkOnly) {
   std::string shown;
   EXPECT_EQ(Run(dialog,
                 [&shown](Dialog& d) {
-                  shown = Window(d.Item(IDC_SCHEME_NAME)).GetText();
+                  shown = test::WindowText(d.Item(IDC_SCHEME_NAME));
                   PostKey(VK_END);
                   PostChars("!");
                   PostKey(VK_RETURN);
@@ -300,8 +300,8 @@ TEST_F(ToolkitTest, SortedComboSortsAddedEntriesButNotInsertedOnes) {
     const char* names[] = {"delta", "Alpha", "charlie"};
     for (int i = 0; i < 3; ++i) combo.InsertString(i, names[i]);
     inserted = test::ComboEntries(combo.Handle());
-    found = combo.FindStringExact("ALPHA");
-    missing = combo.FindStringExact("alph");
+    found = int(combo.Send(CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("ALPHA")));
+    missing = int(combo.Send(CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("alph")));
     char small[5];
     shortBuffer = combo.GetLBText(0, small, sizeof small);  // "delta" needs 6 bytes
     cut = small;
