@@ -8,7 +8,6 @@ namespace klangrid {
 
 namespace {
 
-constexpr long kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 constexpr std::size_t kSlotDigitIndex = 10;
 
 // "Instrument0" / "Percussion0" with the last character replaced by the slot.
@@ -19,8 +18,6 @@ struct SlotValueName {
   }
   char text[12];
 };
-
-long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : status; }
 
 // Reads into a copy first, so a store that touches the buffer on a failed
 // read still leaves the destination as it was.
@@ -114,6 +111,10 @@ void EnumerateSchemes(SettingsStore& store, SchemeVisitor visit, void* context) 
 
 bool IsSchemeName(const char* name) { return name && name[0] != '\0' && !std::strchr(name, '\\'); }
 
+bool IsSaveAsName(const char* typed, int length) {
+  return length > 0 && length <= kMaxSchemeNameChars && IsSchemeName(typed);
+}
+
 bool KeyExists(SettingsStore& store, const char* path) {
   ScopedKey key(store);
   return key.Open(path) != kStoreNotFound;
@@ -121,9 +122,9 @@ bool KeyExists(SettingsStore& store, const char* path) {
 
 long DeleteSchemeKey(SettingsStore& store, const char* name) {
   // A cut path would name some other key.
-  if (!IsSchemeName(name)) return kInvalidParameter;
+  if (!IsSchemeName(name)) return kStoreInvalidParameter;
   char path[kKeyPathSize];
-  if (!SchemeKeyPath(name, path)) return kInvalidParameter;
+  if (!SchemeKeyPath(name, path)) return kStoreInvalidParameter;
   return store.DeleteKey(path);
 }
 

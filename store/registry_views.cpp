@@ -15,8 +15,6 @@ bool SameNameChar(char a, char b) {
   return FoldKeyNameChar(static_cast<unsigned char>(a)) == FoldKeyNameChar(static_cast<unsigned char>(b));
 }
 
-long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : status; }
-
 }  // namespace
 
 RegistryView ChooseReadView(RegistryView own, bool keyIn32Bit, bool keyIn64Bit) {
@@ -73,7 +71,7 @@ long RegistryViewsStore::TrackActive(const char* path, long status, Key* key) {
   }
   // Untracked, its writes would miss the other view unseen.
   Read().CloseKey(*key);
-  return kTooManyOpenKeys;
+  return kStoreTooManyOpenKeys;
 }
 
 long RegistryViewsStore::CreateKey(const char* path, Key* key) {

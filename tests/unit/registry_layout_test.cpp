@@ -282,7 +282,7 @@ TEST_F(RegistryLayout, DeleteSchemeKeyDeletesOnlyThatScheme) {
   store.PutKey(std::string(kActive) + "\\rock");
   EXPECT_EQ(DeleteSchemeKey(store, "JAZZ"), kStoreOk);
   EXPECT_EQ(store.SubkeyNames(kActive), (std::vector<std::string>{"rock"}));
-  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), MemoryStore::kFileNotFound);
+  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), kStoreNotFound);
 }
 
 TEST_F(RegistryLayout, DeleteSchemeKeyRefusesNamesThatReachOtherKeys) {
@@ -301,9 +301,30 @@ TEST_F(RegistryLayout, DeleteSchemeKeyRefusesNamesThatReachOtherKeys) {
   for (const auto& call : store.Calls()) EXPECT_NE(call.op, Op::DeleteKey) << call.path;
 }
 
+// The one name rule of Save As, as typed: length is the field's own.
+TEST(SaveAsName, TakesOneToNineteenCharactersWithoutABackslash) {
+  const struct {
+    const char* typed;
+    int length;
+    bool taken;
+  } cases[] = {
+      {"jazz", 4, true},
+      {"   ", 3, true},                          // blanks are a name
+      {"abcdefghijklmnopqrs", 19, true},         // "Scheme" holds it whole
+      {"", 0, false},                            // would name the active key itself
+      {"abcdefghijklmnopqrs", 20, false},        // cut by the copy: still refused
+      {"a\\b", 3, false},                        // would reach a nested key
+      {"\\", 1, false},
+      {nullptr, 0, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsSaveAsName(c.typed, c.length), c.taken) << (c.typed ? c.typed : "(null)") << " " << c.length;
+  }
+}
+
 TEST_F(RegistryLayout, DeleteSchemeKeyReportsAKeyWithSubkeys) {
   store.PutKey(std::string(kActive) + "\\jazz\\inner");
-  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), kStoreAccessDenied);
   EXPECT_TRUE(store.HasKey(std::string(kActive) + "\\jazz"));
 }
 

@@ -119,19 +119,19 @@ TEST(RegistryViewsStore, KeepsItsViewAndReportsAMissedSecondWrite) {
   registry.SeedDriver(View::k64Bit, 2, "native");
   registry.SeedDriver(View::k32Bit, 1, "wow");
   EXPECT_EQ(registry.store.ReadView(), View::k64Bit);
-  registry.views[1].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath, MemoryStore::kFileNotFound);
+  registry.views[1].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath, kStoreNotFound);
   EXPECT_EQ(registry.store.ReadView(), View::k64Bit) << "kept for the session";
   registry.views[1].ClearFaults();
 
   // Schemes and deletions stay in the view read.
-  EXPECT_EQ(DeleteSchemeKey(registry.store, "wow"), MemoryStore::kFileNotFound);
+  EXPECT_EQ(DeleteSchemeKey(registry.store, "wow"), kStoreNotFound);
 
   registry.views[0].FailOnValue(MemoryStore::Op::SetValue, kActiveKeyPath, "Instrument1");
-  EXPECT_EQ(registry.Ok("native"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(registry.Ok("native"), kStoreAccessDenied);
   EXPECT_EQ(registry.views[1].Get(kActiveKeyPath, "Instrument1"), Bytes(kInstrumentMaskSize, 0));
   registry.views[0].ClearFaults();
   registry.views[0].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath);
-  EXPECT_EQ(registry.Ok("native"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(registry.Ok("native"), kStoreAccessDenied);
   registry.views[0].ClearFaults();
 
   // A key gone from the other view since start-up is not made again.
@@ -147,7 +147,7 @@ TEST(RegistryViewsStore, OpeningTheDriversKeyBeyondTheTrackedHandlesFailsAndLeav
   std::vector<SettingsStore::Key> keys(RegistryViewsStore::kMaxActiveKeys);
   for (auto& key : keys) ASSERT_EQ(registry.store.OpenKey(kActiveKeyPath, &key), kStoreOk);
   SettingsStore::Key extra = nullptr;
-  EXPECT_EQ(registry.store.CreateKey(kActiveKeyPath, &extra), RegistryViewsStore::kTooManyOpenKeys);
+  EXPECT_EQ(registry.store.CreateKey(kActiveKeyPath, &extra), kStoreTooManyOpenKeys);
   EXPECT_EQ(registry.views[1].OpenKeyCount(), keys.size());
   for (auto key : keys) registry.store.CloseKey(key);
 }
