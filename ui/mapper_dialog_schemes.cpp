@@ -20,18 +20,18 @@ constexpr const char* kApplyFailedText = "The configuration could not be applied
 void MapperDialog::OnSchemeSelEndOk(toolkit::Message&) { LoadSelectedScheme(); }
 
 void MapperDialog::LoadSelectedScheme() {
-  if (LoadDefaultsPending == 0) {
-    // The list also ends "accepted" after text was typed into its edit
-    // field; then no entry is selected and there is nothing to load.
-    const int index = schemeList_.GetCurSel();
-    char name[kSchemeNameSize];
-    if (index < 0 || !schemeList_.GetLBText(index, name, sizeof name)) return;
-    LoadScheme(store_, name, tables_);
-  } else {
-    LoadDefaultsPending = 0;
-    schemeList_.SetCurSel(-1);
-    LoadFactoryMaps(store_, tables_);
-  }
+  // The list also ends "accepted" after text was typed into its edit
+  // field; then no entry is selected and there is nothing to load.
+  const int index = schemeList_.GetCurSel();
+  char name[kSchemeNameSize];
+  if (index < 0 || !schemeList_.GetLBText(index, name, sizeof name)) return;
+  LoadScheme(store_, name, tables_);
+  RefillLists();
+}
+
+void MapperDialog::LoadDefaults() {
+  schemeList_.SetCurSel(-1);
+  LoadFactoryMaps(store_, tables_);
   RefillLists();
 }
 
@@ -40,10 +40,7 @@ void MapperDialog::RefillLists() {
   RefillMapList(drumList_, RowKind::Percussion, tables_);
 }
 
-void MapperDialog::OnDefaultScheme(toolkit::Message&) {
-  LoadDefaultsPending = 1;
-  LoadSelectedScheme();
-}
+void MapperDialog::OnDefaultScheme(toolkit::Message&) { LoadDefaults(); }
 
 void MapperDialog::OnSaveAs(toolkit::Message&) {
   SaveSchemeDialog ask;
@@ -85,8 +82,7 @@ void MapperDialog::OnDeleteScheme(toolkit::Message&) {
 
   schemeList_.DeleteString(index);
   if (schemeList_.GetCount() == 0) SetSchemeControlsEnabled(false);
-  toolkit::Message none{WM_COMMAND, 0, 0};
-  OnDefaultScheme(none);
+  LoadDefaults();
 }
 
 void MapperDialog::OnOK() {
