@@ -9,6 +9,7 @@
 #include "model/map_tables.h"
 #include "model/text.h"
 #include "res/resource.h"
+#include "tests/support/modal_fixture.h"
 #include "tests/support/ui_driver.h"
 #include "ui/secondary_dialogs.h"
 
@@ -25,17 +26,7 @@ using test::PumpUntil;
 using toolkit::Dialog;
 using toolkit::Window;
 
-class DialogsTest : public ::testing::Test {
- protected:
-  // Opens the dialog and answers it with action once it is up.
-  INT_PTR Run(Dialog& dialog, DialogScript::Action action) {
-    script_.Then(dialog.TemplateId(), std::move(action));
-    return dialog.DoModal();
-  }
-
-  test::Watchdog watchdog_{10};
-  DialogScript script_;
-};
+using DialogsTest = test::ModalFixture;
 
 MapTables TablesWithDefaultNames() {
   MapTables tables;

@@ -3,9 +3,7 @@
 // fixed device list, and lets a test act on it once it is shown.
 //
 //   store.PutText(...);                                   // seed first
-//   Script().Then(IDD_DEVICE_SELECT, [](ui::Dialog& d) {  // nested dialogs
-//     PostButtonClick(d.Handle(), IDOK);
-//   });
+//   Script().Then(IDD_DEVICE_SELECT, ChooseDevice(2, IDOK));  // nested dialogs
 //   INT_PTR result = RunMainDialog([&](ui::MapperDialog&) {
 //     ClickCell(IDC_INSTRUMENT_LIST, 3, 1);
 //     EXPECT_TRUE(WaitFor([&] { return SelectedRow(IDC_INSTRUMENT_LIST) == 3; }));
@@ -28,6 +26,7 @@
 #include "res/resource.h"
 #include "tests/support/fixed_device_list.h"
 #include "tests/support/memory_store.h"
+#include "tests/support/modal_fixture.h"
 #include "tests/support/store_seeding.h"
 #include "tests/support/ui_driver.h"
 #include "ui/mapper_dialog.h"
@@ -36,37 +35,25 @@
 
 namespace klangrid::test {
 
-class MainDialogFixture : public ::testing::Test {
+class MainDialogFixture : public ModalFixture {
  protected:
   using Action = std::function<void(ui::MapperDialog&)>;
+
+  MainDialogFixture() { watchdogSeconds = 20; }
 
   MemoryStore store;
   FixedDeviceList devices;
   MapTables tables;
-  unsigned watchdogSeconds = 20;
-
-  void TearDown() override { script_.reset(); }
-
-  // The script of the next run: add steps for the dialogs the main dialog
-  // will open, in the order they open.
-  DialogScript& Script() {
-    if (!script_) script_ = std::make_unique<DialogScript>();
-    return *script_;
-  }
 
   // Runs MapperDialog on the fixture's tables, store and devices until it
-  // ends; returns DoModal's result (kAbandonedResult when the watchdog or an
-  // unexpected dialog ended it). Every step of the script must have run.
+  // ends, as Run does.
   INT_PTR RunMainDialog(Action act) {
-    Watchdog watchdog(watchdogSeconds);
-    Script().Then(IDD_MAPPER_DIALOG, [this, act](toolkit::Dialog& shown) {
+    ui::MapperDialog mapper(tables, store, devices);
+    const INT_PTR result = Run(mapper, [this, act](toolkit::Dialog& shown) {
       dialog_ = shown.Handle();
       act(static_cast<ui::MapperDialog&>(shown));
     });
-    ui::MapperDialog mapper(tables, store, devices);
-    INT_PTR result = mapper.DoModal();
     dialog_ = nullptr;
-    script_.reset();  // fails the test for steps left waiting
     return result;
   }
 
@@ -98,6 +85,19 @@ class MainDialogFixture : public ::testing::Test {
     std::vector<std::vector<std::string>> items;
     for (std::size_t level = 0; level < path.size(); ++level) items.push_back(pick.Items(level));
     return items;
+  }
+
+  // Keeps the modal loop going until done holds and the main dialog takes
+  // input again (no dialog or message box of its own is open); false on
+  // timeout.
+  bool Settled(const std::function<bool()>& done) const {
+    return WaitFor([&] { return done() && IsWindowEnabled(MainDialog()); });
+  }
+  // Presses a push button of the main dialog and keeps the loop going until
+  // its command, with any dialogs it opens, has run and done holds.
+  void PressAndSettle(int id, const std::function<bool()>& done = [] { return true; }) const {
+    ASSERT_TRUE(PostButtonClick(MainDialog(), id));
+    EXPECT_TRUE(Settled(done));
   }
 
   // Keeps the modal loop going until done holds; false on timeout.
@@ -166,7 +166,6 @@ class MainDialogFixture : public ::testing::Test {
   }
 
  private:
-  std::unique_ptr<DialogScript> script_;
   HWND dialog_ = nullptr;
 };
 

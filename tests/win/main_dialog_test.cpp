@@ -446,13 +446,6 @@ TEST_F(MainDialogTest, ClickBelowTheLastRowSelectsNothingAndItsDoubleClickOpensN
 // ---- Routing a row through the device dialog ------------------------------
 
 // Answers the device dialog by choosing slot and pressing button.
-DialogScript::Action ChooseDevice(int slot, int button) {
-  return [slot, button](toolkit::Dialog& d) {
-    SendDlgItemMessageA(d.Handle(), IDC_DEVICE_COMBO, CB_SETCURSEL, WPARAM(slot), 0);
-    PostButtonClick(d.Handle(), button);
-  };
-}
-
 TEST_F(MainDialogTest, DoubleClickAndDeviceChosenRoutesTheRowToThatSlot) {
   devices.Add("OPL FM");
   Script().Then(IDD_DEVICE_SELECT, ChooseDevice(2, IDOK));
@@ -504,7 +497,7 @@ TEST_F(MainDialogTest, CancelInTheDeviceDialogChangesNothing) {
     const std::vector<std::string> rowsBefore = Rows(IDC_INSTRUMENT_LIST);
     ClickCell(IDC_INSTRUMENT_LIST, 0, 1, true);
     // The main dialog is disabled while the device dialog is open.
-    EXPECT_TRUE(WaitFor([&] { return answered && IsWindowEnabled(MainDialog()); }));
+    EXPECT_TRUE(Settled([&] { return answered; }));
     EXPECT_EQ(Rows(IDC_INSTRUMENT_LIST), rowsBefore);
     EXPECT_EQ(SelectedRow(IDC_INSTRUMENT_LIST), 0);
     PostKey(VK_ESCAPE);
@@ -735,9 +728,9 @@ TEST_F(MainDialogTest, SystemMenuOffersAboutAfterASeparatorAndIdsUpTo0x1FOpenIt)
     EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
 
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x0010, 0);
-    EXPECT_TRUE(WaitFor([&] { return aboutShown == 1 && IsWindowEnabled(MainDialog()); }));
+    EXPECT_TRUE(Settled([&] { return aboutShown == 1; }));
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x001F, 0);
-    EXPECT_TRUE(WaitFor([&] { return aboutShown == 2 && IsWindowEnabled(MainDialog()); }));
+    EXPECT_TRUE(Settled([&] { return aboutShown == 2; }));
     PostKey(VK_ESCAPE);
   });
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/modal_fixture.h"
 #include "tests/support/ui_driver.h"
 #include "toolkit/application.h"
 #include "toolkit/combo_box.h"
@@ -26,18 +27,7 @@ using test::FocusedControlId;
 using test::PostChars;
 using test::PostKey;
 
-class ToolkitTest : public ::testing::Test {
- protected:
-  ~ToolkitTest() override { Dialog::SetMainWindow(nullptr); }
-
-  INT_PTR Run(Dialog& dialog, DialogScript::Action action) {
-    script_.Then(dialog.TemplateId(), std::move(action));
-    return dialog.DoModal();
-  }
-
-  test::Watchdog watchdog_{10};
-  DialogScript script_;
-};
+using ToolkitTest = test::ModalFixture;
 
 // A plain visible top-level window to own the dialogs, as the main dialog does.
 class OwnerWindow {
