@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "model/text.h"
+#include "tests/support/bytes.h"
 #include "tests/support/memory_store.h"
 
 namespace klangrid {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 using Op = MemoryStore::Op;
 
 const char* const kActive = "SOFTWARE\\Kestro\\AudioDriver";

@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "store/registry_layout.h"
+#include "tests/support/bytes.h"
 #include "tests/support/memory_store.h"
 
 namespace klangrid {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 
 constexpr std::uint8_t kGuard = 0xAA;
 constexpr std::size_t kGuardBytes = 4;
