@@ -14,8 +14,7 @@ cmake --preset "$KLANGRID_WINDOWS_PRESET" -B "$build" >/dev/null
 cmake --build "$build" -j2 --target dialogs_tests main_dialog_tests
 # The picture-taking cases (ctest label screenshots, left out of the pass/fail
 # runs) write a BMP of each dialog into their working directory.
-xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --test-dir "$build" -L '^screenshots$' --output-on-failure
+klangrid_xvfb_run ctest --test-dir "$build" -L '^screenshots$' --output-on-failure
 mkdir -p docs/screenshots
 for bmp in "$build"/tests/win/screenshots/*.bmp; do
   name=$(basename "$bmp" .bmp)
