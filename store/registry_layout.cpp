@@ -103,16 +103,37 @@ void EnumerateSchemes(SettingsStore& store, SchemeVisitor visit, void* context) 
   for (unsigned long index = 0;; ++index) {
     char name[kSchemeNameSize];
     std::memset(name, 0, sizeof name);
-    if (store.EnumKey(key.Get(), index, name, sizeof name) != kStoreOk) return;
+    const long status = store.EnumKey(key.Get(), index, name, sizeof name);
+    // A key no name of ours reaches is left alone, and the list goes on.
+    if (status == kStoreNoAnsiName) continue;
+    if (status != kStoreOk) return;
     name[sizeof name - 1] = '\0';
     if (!visit(name, context)) return;
   }
 }
 
-bool IsSchemeName(const char* name) { return name && name[0] != '\0' && !std::strchr(name, '\\'); }
+namespace {
 
-bool IsSaveAsName(const char* typed, int length) {
-  return length > 0 && length <= kMaxSchemeNameChars && IsSchemeName(typed);
+// Walked by characters: in a double-byte code page a trail byte may be
+// 0x5C, which is part of the character and no backslash.
+template <class IsLead>
+bool NamesOneKey(const char* name, IsLead isLead) {
+  if (!name || name[0] == '\0') return false;
+  for (; *name; ++name) {
+    if (*name == '\\') return false;
+    if (isLead(static_cast<unsigned char>(*name)) && name[1] != '\0') ++name;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsSchemeName(SettingsStore& store, const char* name) {
+  return NamesOneKey(name, [&store](unsigned char c) { return store.IsLeadByte(c); });
+}
+
+bool IsSaveAsName(const char* typed, int length, bool (*isLeadByte)(unsigned char c)) {
+  return length > 0 && length <= kMaxSchemeNameChars && NamesOneKey(typed, isLeadByte);
 }
 
 bool KeyExists(SettingsStore& store, const char* path) {
@@ -122,7 +143,7 @@ bool KeyExists(SettingsStore& store, const char* path) {
 
 long DeleteSchemeKey(SettingsStore& store, const char* name) {
   // A cut path would name some other key.
-  if (!IsSchemeName(name)) return kStoreInvalidParameter;
+  if (!IsSchemeName(store, name)) return kStoreInvalidParameter;
   char path[kKeyPathSize];
   if (!SchemeKeyPath(name, path)) return kStoreInvalidParameter;
   return store.DeleteKey(path);

@@ -35,7 +35,8 @@ void ReadActiveConfiguration(SettingsStore& store, MapTables& tables,
 // "SOFTWARE\Kestro\AudioDriver\" + name into path; false when cut to fit.
 bool SchemeKeyPath(const char* name, char (&path)[kKeyPathSize]);
 // Hands each subkey name of the active key to visit in enumeration order
-// while visit returns true; ends at the first failing index.
+// while visit returns true; ends at the first failing index, but passes over
+// a key whose name the code page cannot spell (kStoreNoAnsiName).
 // (A function pointer and its context rather than std::function, whose call
 // operator would bring the C++ runtime's exception machinery into the
 // program; the template below takes any callable.)
@@ -50,16 +51,17 @@ void EnumerateSchemes(SettingsStore& store, Visit&& visit) {
 }
 // A name that can be a scheme key of its own: not empty (that path would be
 // the active key itself) and without a backslash (that would reach some
-// other key).
-bool IsSchemeName(const char* name);
+// other key). A trail byte is part of its character, never a backslash.
+bool IsSchemeName(SettingsStore& store, const char* name);
 // The most characters Save As takes: "Scheme" holds a name of that length
 // whole, so the active scheme is always named in full.
 constexpr int kMaxSchemeNameChars = int(kSchemeValueSize) - 1;
 // Whether Save As takes typed as a new scheme's name: a scheme name of at
 // most kMaxSchemeNameChars characters. length is the typed text's whole
 // length in bytes, which typed (copied into a buffer) may not show: a longer
-// name is refused, never cut to fit.
-bool IsSaveAsName(const char* typed, int length);
+// name is refused, never cut to fit. isLeadByte tells the code page's lead
+// bytes, as SettingsStore::IsLeadByte does.
+bool IsSaveAsName(const char* typed, int length, bool (*isLeadByte)(unsigned char c));
 // Whether the key at path is there. Only "not found" says it is not: a key
 // that cannot be opened for another reason (no access, say) may well exist,
 // and nothing that may exist is taken for absent.

@@ -65,7 +65,8 @@ void SaveSchemeDialog::OnOK() {
   const int length = GetWindowTextLengthA(edit);
   char typed[kMaxSchemeNameChars + 1] = {};
   toolkit::Window(edit).GetText(typed, int(sizeof typed));
-  if (!IsSaveAsName(typed, length)) {
+  // The registry store reads the process's code page too: the same lead bytes.
+  if (!IsSaveAsName(typed, length, [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; })) {
     MessageBeep(MB_OK);
     GotoDlgCtrl(edit);
     return;

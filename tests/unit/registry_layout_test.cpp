@@ -302,24 +302,32 @@ TEST_F(RegistryLayout, DeleteSchemeKeyRefusesNamesThatReachOtherKeys) {
   for (const auto& call : store.Calls()) EXPECT_NE(call.op, Op::DeleteKey) << call.path;
 }
 
-// The one name rule of Save As, as typed: length is the field's own.
+// The one name rule of Save As, as typed: length is the field's own. In the
+// double-byte case 0x81 leads and its trail byte 0x5C is no backslash.
 TEST(SaveAsName, TakesOneToNineteenCharactersWithoutABackslash) {
+  bool (*const singleByte)(unsigned char) = [](unsigned char) { return false; };
+  bool (*const doubleByte)(unsigned char) = [](unsigned char c) { return c == 0x81; };
   const struct {
     const char* typed;
     int length;
+    bool (*isLead)(unsigned char);
     bool taken;
   } cases[] = {
-      {"jazz", 4, true},
-      {"   ", 3, true},                          // blanks are a name
-      {"abcdefghijklmnopqrs", 19, true},         // "Scheme" holds it whole
-      {"", 0, false},                            // would name the active key itself
-      {"abcdefghijklmnopqrs", 20, false},        // cut by the copy: still refused
-      {"a\\b", 3, false},                        // would reach a nested key
-      {"\\", 1, false},
-      {nullptr, 0, false},
+      {"jazz", 4, singleByte, true},
+      {"   ", 3, singleByte, true},                    // blanks are a name
+      {"abcdefghijklmnopqrs", 19, singleByte, true},   // "Scheme" holds it whole
+      {"", 0, singleByte, false},                      // would name the active key itself
+      {"abcdefghijklmnopqrs", 20, singleByte, false},  // cut by the copy: still refused
+      {"a\\b", 3, singleByte, false},                  // would reach a nested key
+      {"\\", 1, singleByte, false},
+      {nullptr, 0, singleByte, false},
+      {"\x81\\", 2, doubleByte, true},                  // a trail byte, no backslash
+      {"\x81\\", 2, singleByte, false},
+      {"\x81\\\\", 3, doubleByte, false},               // the character, then a backslash
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(IsSaveAsName(c.typed, c.length), c.taken) << (c.typed ? c.typed : "(null)") << " " << c.length;
+    EXPECT_EQ(IsSaveAsName(c.typed, c.length, c.isLead), c.taken)
+        << (c.typed ? c.typed : "(null)") << " " << c.length;
   }
 }
 
