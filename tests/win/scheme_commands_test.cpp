@@ -365,6 +365,20 @@ TEST_F(SchemeCommandsTest, DeleteOfASchemeAlreadyGoneRemovesTheEntry) {
   EXPECT_TRUE(boxes.All().empty());
 }
 
+// A scheme made in this session is listed once and goes again with Delete.
+TEST_F(SchemeCommandsTest, SchemeSavedThenDeletedInOneSessionLeavesNoKeyAndNoEntry) {
+  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("Jazz", IDOK)).Then(IDD_DELETE_CONFIRM, Press(IDOK));
+  RunMainDialog([&](ui::MapperDialog&) {
+    PressAndSettle(IDC_SAVE_AS, [&] { return Entries() == std::vector<std::string>{"jazz"}; });
+    EXPECT_EQ(Selected(), 0);
+    PressAndSettle(IDC_DELETE, [&] { return Entries().empty(); });
+    EXPECT_EQ(Selected(), -1);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_DELETE)));
+    PostKey(VK_ESCAPE);
+  });
+  EXPECT_FALSE(store.HasKey(SchemePath("jazz")));
+}
+
 // ---- Default and OK -----------------------------------------------------------
 
 TEST_F(SchemeCommandsTest, DefaultLoadsTheFactoryMapsAndOkWritesThemWithAnEmptyScheme) {
