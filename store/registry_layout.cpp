@@ -8,7 +8,6 @@ namespace klangrid {
 
 namespace {
 
-constexpr long kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 constexpr std::size_t kSlotDigitIndex = 10;
 
 // "Instrument0" / "Percussion0" with the last character replaced by the slot.
@@ -19,8 +18,6 @@ struct SlotValueName {
   }
   char text[12];
 };
-
-long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : status; }
 
 // Reads into a copy first, so a store that touches the buffer on a failed
 // read still leaves the destination as it was.
@@ -115,15 +112,28 @@ void EnumerateSchemes(SettingsStore& store, SchemeVisitor visit, void* context) 
   }
 }
 
-bool IsSchemeName(SettingsStore& store, const char* name) {
+namespace {
+
+// Walked by characters: in a double-byte code page a trail byte may be
+// 0x5C, which is part of the character and no backslash.
+template <class IsLead>
+bool NamesOneKey(const char* name, IsLead isLead) {
   if (!name || name[0] == '\0') return false;
-  // Walked by characters: in a double-byte code page a trail byte may be
-  // 0x5C, which is part of the character and no backslash.
   for (; *name; ++name) {
     if (*name == '\\') return false;
-    if (store.IsLeadByte(static_cast<unsigned char>(*name)) && name[1] != '\0') ++name;
+    if (isLead(static_cast<unsigned char>(*name)) && name[1] != '\0') ++name;
   }
   return true;
+}
+
+}  // namespace
+
+bool IsSchemeName(SettingsStore& store, const char* name) {
+  return NamesOneKey(name, [&store](unsigned char c) { return store.IsLeadByte(c); });
+}
+
+bool IsSaveAsName(const char* typed, int length, bool (*isLeadByte)(unsigned char c)) {
+  return length > 0 && length <= kMaxSchemeNameChars && NamesOneKey(typed, isLeadByte);
 }
 
 bool KeyExists(SettingsStore& store, const char* path) {
@@ -133,9 +143,9 @@ bool KeyExists(SettingsStore& store, const char* path) {
 
 long DeleteSchemeKey(SettingsStore& store, const char* name) {
   // A cut path would name some other key.
-  if (!IsSchemeName(store, name)) return kInvalidParameter;
+  if (!IsSchemeName(store, name)) return kStoreInvalidParameter;
   char path[kKeyPathSize];
-  if (!SchemeKeyPath(name, path)) return kInvalidParameter;
+  if (!SchemeKeyPath(name, path)) return kStoreInvalidParameter;
   return store.DeleteKey(path);
 }
 

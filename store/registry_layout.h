@@ -53,6 +53,15 @@ void EnumerateSchemes(SettingsStore& store, Visit&& visit) {
 // the active key itself) and without a backslash (that would reach some
 // other key). A trail byte is part of its character, never a backslash.
 bool IsSchemeName(SettingsStore& store, const char* name);
+// The most characters Save As takes: "Scheme" holds a name of that length
+// whole, so the active scheme is always named in full.
+constexpr int kMaxSchemeNameChars = int(kSchemeValueSize) - 1;
+// Whether Save As takes typed as a new scheme's name: a scheme name of at
+// most kMaxSchemeNameChars characters. length is the typed text's whole
+// length in bytes, which typed (copied into a buffer) may not show: a longer
+// name is refused, never cut to fit. isLeadByte tells the code page's lead
+// bytes, as SettingsStore::IsLeadByte does.
+bool IsSaveAsName(const char* typed, int length, bool (*isLeadByte)(unsigned char c));
 // Whether the key at path is there. Only "not found" says it is not: a key
 // that cannot be opened for another reason (no access, say) may well exist,
 // and nothing that may exist is taken for absent.

@@ -13,9 +13,6 @@ namespace {
 // rule must not pass over it only because it cannot be read.
 bool HasActiveKey(SettingsStore& store) { return KeyExists(store, kActiveKeyPath); }
 
-constexpr long kMoreData = 234;     // ERROR_MORE_DATA
-constexpr long kNoMoreItems = 259;  // ERROR_NO_MORE_ITEMS
-
 // The driver's key path is ASCII, so A..Z decide whether a path names it.
 bool SameNameChar(char a, char b) {
   const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -28,8 +25,6 @@ long BothDeleted(long first, long second) {
   if (second != kStoreOk && second != kStoreNotFound) return second;
   return (first == kStoreOk || second == kStoreOk) ? kStoreOk : kStoreNotFound;
 }
-
-long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : status; }
 
 }  // namespace
 
@@ -92,7 +87,7 @@ long RegistryViewsStore::TrackActive(const char* path, long status, Key* key) {
   }
   // Untracked, its writes would miss the other view unseen.
   Read().CloseKey(*key);
-  return kTooManyOpenKeys;
+  return kStoreTooManyOpenKeys;
 }
 
 bool RegistryViewsStore::NamesSchemeKey(const char* path) {
@@ -136,7 +131,7 @@ long RegistryViewsStore::OpenInOther(const char* path, Key* key) {
     }
     return status;
   }
-  return kTooManyOpenKeys;
+  return kStoreTooManyOpenKeys;
 }
 
 long RegistryViewsStore::CreateKey(const char* path, Key* key) {
@@ -181,31 +176,31 @@ long RegistryViewsStore::SetValue(Key key, const char* name, unsigned long type,
 long RegistryViewsStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned long size) {
   if (OtherKey* slot = OtherSlot(key)) return Other().EnumKey(slot->key, index, buffer, size);
   const long status = Read().EnumKey(key, index, buffer, size);
-  if (status != kNoMoreItems || !Joined() || ActiveSlot(key) < 0) return status;
+  if (status != kStoreNoMoreItems || !Joined() || ActiveSlot(key) < 0) return status;
   // Past the read view's schemes: the other view's follow. How many the
   // read view has is found by stepping back; lists are short.
   char name[kSchemeNameSize];
   unsigned long readCount = index;
-  while (readCount > 0 && Read().EnumKey(key, readCount - 1, name, sizeof name) == kNoMoreItems)
+  while (readCount > 0 && Read().EnumKey(key, readCount - 1, name, sizeof name) == kStoreNoMoreItems)
     --readCount;
   return EnumOtherSchemes(index - readCount, buffer, size);
 }
 
 long RegistryViewsStore::EnumOtherSchemes(unsigned long index, char* buffer, unsigned long size) {
   ScopedKey driver(Other());
-  if (driver.Open(kActiveKeyPath) != kStoreOk) return kNoMoreItems;
+  if (driver.Open(kActiveKeyPath) != kStoreOk) return kStoreNoMoreItems;
   for (unsigned long at = 0;; ++at) {
     char name[kSchemeNameSize];
     const long status = Other().EnumKey(driver.Get(), at, name, sizeof name);
     // Names no call can reach, or too long for a scheme, are not listed.
-    if (status == kStoreNoAnsiName || status == kMoreData) continue;
+    if (status == kStoreNoAnsiName || status == kStoreMoreData) continue;
     if (status != kStoreOk) return status;
     name[sizeof name - 1] = '\0';
     char path[kKeyPathSize];
     // A name the read view has too is listed as the read view's.
     if (!SchemeKeyPath(name, path) || KeyExists(Read(), path)) continue;
     if (index-- > 0) continue;
-    if (std::strlen(name) + 1 > size) return kMoreData;
+    if (std::strlen(name) + 1 > size) return kStoreMoreData;
     std::memcpy(buffer, name, std::strlen(name) + 1);
     return kStoreOk;
   }

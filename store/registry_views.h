@@ -54,7 +54,6 @@ bool NamesActiveKey(const char* path);
 // store makes no call of its own.
 class RegistryViewsStore : public SettingsStore {
  public:
-  static constexpr long kTooManyOpenKeys = 4;  // ERROR_TOO_MANY_OPEN_FILES
   static constexpr int kMaxActiveKeys = 4;     // the driver's key open at once
   static constexpr int kMaxOtherKeys = 4;      // other-view scheme keys open at once
 
@@ -63,7 +62,7 @@ class RegistryViewsStore : public SettingsStore {
   // be given. The stores are not owned.
   RegistryViewsStore(SettingsStore& view32, SettingsStore* view64, RegistryView own);
 
-  // Opening the driver's key fails with kTooManyOpenKeys, and leaves
+  // Opening the driver's key fails with kStoreTooManyOpenKeys, and leaves
   // nothing open, while kMaxActiveKeys handles to it are open; so does
   // opening a scheme key of the other view while kMaxOtherKeys are open.
   long CreateKey(const char* path, Key* key) override;

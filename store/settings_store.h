@@ -8,14 +8,27 @@ namespace klangrid {
 
 constexpr unsigned long kTypeSz = 1;      // REG_SZ
 constexpr unsigned long kTypeBinary = 3;  // REG_BINARY
+// The registry's own statuses (the ERROR_ codes in brackets), so every store
+// answers as the registry would.
 constexpr long kStoreOk = 0;
-// The registry's "no such key or value" (ERROR_FILE_NOT_FOUND). Every other
-// failure leaves open whether the key is there.
+// "No such key or value" (ERROR_FILE_NOT_FOUND). Every other failure leaves
+// open whether the key is there.
 constexpr long kStoreNotFound = 2;
-// The registry's ERROR_NO_UNICODE_TRANSLATION: EnumKey's name for a key whose
-// name has no exact form in the code page. No call by name reaches that key,
-// so it is passed over.
+constexpr long kStoreTooManyOpenKeys = 4;     // ERROR_TOO_MANY_OPEN_FILES
+constexpr long kStoreAccessDenied = 5;        // ERROR_ACCESS_DENIED
+constexpr long kStoreInvalidHandle = 6;       // ERROR_INVALID_HANDLE
+constexpr long kStoreInvalidParameter = 87;   // ERROR_INVALID_PARAMETER
+constexpr long kStoreBadPathname = 161;       // ERROR_BAD_PATHNAME
+constexpr long kStoreMoreData = 234;          // ERROR_MORE_DATA
+constexpr long kStoreNoMoreItems = 259;       // ERROR_NO_MORE_ITEMS
+constexpr long kStoreKeyDeleted = 1018;       // ERROR_KEY_DELETED
+// EnumKey's answer (ERROR_NO_UNICODE_TRANSLATION) for a key whose name has no
+// exact form in the code page. No call by name reaches that key, so it is
+// passed over.
 constexpr long kStoreNoAnsiName = 1113;
+
+// Of several calls that all run, the status to report: the first failure.
+constexpr long FirstFailure(long sofar, long status) { return sofar != kStoreOk ? sofar : status; }
 
 class SettingsStore {
  public:

@@ -26,10 +26,6 @@ class ComboBox : public Window {
     if (length == CB_ERR || std::size_t(length) >= size) return false;
     return Send(CB_GETLBTEXT, WPARAM(index), LPARAM(buffer)) != CB_ERR;
   }
-  // Index of the entry whose whole text equals text, ignoring case, or -1.
-  int FindStringExact(const char* text) const {
-    return int(Send(CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text)));
-  }
 };
 
 }  // namespace klangrid::toolkit

@@ -1,10 +1,30 @@
 #include "toolkit/dialog.h"
 
+#include <cstddef>
+
 namespace klangrid::toolkit {
 namespace {
 
 HWND gMainWindow = nullptr;
 Dialog::ShownHook gShownHook;
+
+// The header of an extended dialog template (DIALOGEX in a resource
+// script); <windows.h> declares only the classic DLGTEMPLATE. Both are
+// little-endian and laid out without padding up to cy.
+struct DialogTemplateExHeader {
+  WORD dlgVer;     // 1
+  WORD signature;  // 0xFFFF: what tells the two kinds apart
+  DWORD helpID;
+  DWORD exStyle;
+  DWORD style;
+  WORD cDlgItems;
+  short x;
+  short y;
+  short cx;
+  short cy;
+};
+constexpr std::size_t kExHeaderEnd = offsetof(DialogTemplateExHeader, cy) + sizeof(short);
+constexpr std::size_t kClassicHeaderEnd = offsetof(DLGTEMPLATE, cy) + sizeof(short);
 
 // Reads the position from the dialog's template: the dialog manager
 // places a template at 0, 0 in the owner's corner, where the user expects
@@ -15,11 +35,15 @@ bool TemplateAtOrigin(int templateId) {
   if (!info) return false;
   HGLOBAL handle = LoadResource(module, info);
   const auto* bytes = static_cast<const BYTE*>(handle ? LockResource(handle) : nullptr);
-  if (!bytes || SizeofResource(module, info) < 26) return false;
-  const auto word = [bytes](int offset) { return short(bytes[offset] | (bytes[offset + 1] << 8)); };
-  bool extended = word(0) == 1 && word(2) == -1;
-  int offset = extended ? 18 : 10;  // x, y follow style and item count
-  return word(offset) == 0 && word(offset + 2) == 0;
+  const DWORD size = SizeofResource(module, info);
+  if (!bytes || size < kClassicHeaderEnd) return false;
+  const auto word = [bytes](std::size_t offset) { return short(bytes[offset] | (bytes[offset + 1] << 8)); };
+  const bool extended = word(offsetof(DialogTemplateExHeader, dlgVer)) == 1 &&
+                        word(offsetof(DialogTemplateExHeader, signature)) == -1;
+  if (extended && size < kExHeaderEnd) return false;
+  const std::size_t x = extended ? offsetof(DialogTemplateExHeader, x) : offsetof(DLGTEMPLATE, x);
+  const std::size_t y = extended ? offsetof(DialogTemplateExHeader, y) : offsetof(DLGTEMPLATE, y);
+  return word(x) == 0 && word(y) == 0;
 }
 
 }  // namespace

@@ -21,7 +21,6 @@ class ListCtrl : public Window {
   BOOL SetColumnWidth(int index, int width) const {
     return BOOL(Send(LVM_SETCOLUMNWIDTH, WPARAM(index), MAKELPARAM(width, 0)));
   }
-  int GetColumnWidth(int index) const { return int(Send(LVM_GETCOLUMNWIDTH, WPARAM(index))); }
   int InsertItem(const LVITEMA& item) const { return int(Send(LVM_INSERTITEMA, 0, LPARAM(&item))); }
   BOOL SetItem(const LVITEMA& item) const { return BOOL(Send(LVM_SETITEMA, 0, LPARAM(&item))); }
   BOOL GetItem(LVITEMA& item) const { return BOOL(Send(LVM_GETITEMA, 0, LPARAM(&item))); }
@@ -31,13 +30,6 @@ class ListCtrl : public Window {
     item.pszText = const_cast<char*>(text);
     return BOOL(Send(LVM_SETITEMTEXTA, WPARAM(row), LPARAM(&item)));
   }
-  int GetItemText(int row, int subItem, char* buffer, int size) const {
-    LVITEMA item{};
-    item.iSubItem = subItem;
-    item.pszText = buffer;
-    item.cchTextMax = size;
-    return int(Send(LVM_GETITEMTEXTA, WPARAM(row), LPARAM(&item)));
-  }
   BOOL DeleteItem(int row) const { return BOOL(Send(LVM_DELETEITEM, WPARAM(row))); }
   BOOL DeleteAllItems() const { return BOOL(Send(LVM_DELETEALLITEMS)); }
   int GetItemCount() const { return int(Send(LVM_GETITEMCOUNT)); }
@@ -45,15 +37,22 @@ class ListCtrl : public Window {
   int GetNextItem(int start, UINT flags) const {
     return int(Send(LVM_GETNEXTITEM, WPARAM(start), MAKELPARAM(flags, 0)));
   }
-  UINT GetItemState(int row, UINT mask) const {
-    return UINT(Send(LVM_GETITEMSTATE, WPARAM(row), LPARAM(mask)));
-  }
   // Row under a point in client coordinates, or -1.
   int HitTest(POINT point) const {
     LVHITTESTINFO info{};
     info.pt = point;
     return int(Send(LVM_HITTEST, 0, LPARAM(&info)));
   }
+  // Row whose item or sub-item (any column) is under a point in client
+  // coordinates, or -1; a point beside the text of a row is not on it.
+  int SubItemHitTest(POINT point) const {
+    LVHITTESTINFO info{};
+    info.pt = point;
+    const int row = int(Send(LVM_SUBITEMHITTEST, 0, LPARAM(&info)));
+    return (info.flags & LVHT_ONITEM) ? row : -1;
+  }
+  // The first row shown at the top of the list.
+  int GetTopIndex() const { return int(Send(LVM_GETTOPINDEX)); }
   BOOL GetItemRect(int row, RECT& rect, int code) const {
     rect.left = code;
     return BOOL(Send(LVM_GETITEMRECT, WPARAM(row), LPARAM(&rect)));

@@ -2,8 +2,6 @@
 // A non-owning window handle with one method per message or API call.
 #include <windows.h>
 
-#include <string>
-
 namespace klangrid::toolkit {
 
 class Window {
@@ -16,9 +14,6 @@ class Window {
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return SendMessageA(hwnd_, message, wParam, lParam);
   }
-  BOOL Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return PostMessageA(hwnd_, message, wParam, lParam);
-  }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   // The window text into buffer, cut to size - 1 characters and always
   // NUL-terminated; returns the characters copied (0 for no window).
@@ -28,18 +23,11 @@ class Window {
     const int copied = GetWindowTextA(hwnd_, buffer, size);
     return copied > 0 ? copied : 0;
   }
-  // The whole window text; empty for no window. For tests: the program
-  // reads into fixed buffers, since std::string would bring the C++
-  // runtime's exception machinery into the executable.
-  std::string GetText() const {
-    int length = GetWindowTextLengthA(hwnd_);
-    std::string text(std::size_t(length > 0 ? length : 0) + 1, '\0');
-    int copied = GetWindowTextA(hwnd_, text.data(), int(text.size()));
-    text.resize(std::size_t(copied > 0 ? copied : 0));
-    return text;
+  // Sets the big or the small icon of the window; returns the previous one.
+  HICON SetIcon(HICON icon, bool big) const {
+    return HICON(Send(WM_SETICON, big ? ICON_BIG : ICON_SMALL, LPARAM(icon)));
   }
   BOOL Enable(bool enable) const { return EnableWindow(hwnd_, enable ? TRUE : FALSE); }
-  bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
  protected:
   HWND hwnd_ = nullptr;

@@ -33,20 +33,14 @@ constexpr int kDeviceColumn = 2;
 // also answers for the name and device columns, and it follows horizontal
 // scrolling, where a fixed x inside the first column would miss the row.
 int RowAtAnyColumn(const toolkit::ListCtrl& list, POINT point) {
-  LVHITTESTINFO info{};
-  info.pt = point;
-  int row = int(list.Send(LVM_SUBITEMHITTEST, 0, LPARAM(&info)));
-  if (info.flags & LVHT_ONITEM) return row;
+  const int row = list.SubItemHitTest(point);
+  if (row >= 0) return row;
   // Right of the last column (once the user has narrowed the columns) no
   // sub-item is hit; the same line inside column 0 still names the row.
-  const int top = int(list.Send(LVM_GETTOPINDEX, 0, 0));
+  const int top = list.GetTopIndex();
   RECT label{};
-  label.left = LVIR_LABEL;
-  if (top < 0 || !list.Send(LVM_GETITEMRECT, WPARAM(top), LPARAM(&label))) return -1;
-  info = LVHITTESTINFO{};
-  info.pt = POINT{(label.left + label.right) / 2, point.y};
-  row = int(list.Send(LVM_SUBITEMHITTEST, 0, LPARAM(&info)));
-  return (info.flags & LVHT_ONITEM) ? row : -1;
+  if (top < 0 || !list.GetItemRect(top, label, LVIR_LABEL)) return -1;
+  return list.SubItemHitTest(POINT{(label.left + label.right) / 2, point.y});
 }
 
 // Adds the row at its own index with its three texts. A row the list does

@@ -1,11 +1,14 @@
 #include "ui/mapper_dialog.h"
 
+#include <windowsx.h>
+
 #include "bench/step_timer.h"
 #include "devices/device_naming.h"
 #include "model/text.h"
 #include "res/resource.h"
 #include "store/scheme_operations.h"
 #include "ui/map_lists.h"
+#include "ui/row_menu.h"
 #include "ui/secondary_dialogs.h"
 #include "toolkit/dpi.h"
 
@@ -20,26 +23,23 @@ constexpr int kAboutTextSize = 64;
 
 }  // namespace
 
-struct MapperDialogMessages {
-  using D = MapperDialog;
-  static constexpr toolkit::MessageEntry<D> kTable[] = {
-      {WM_SYSCOMMAND, 0, 0, &D::OnSysCommand},
-      {WM_PAINT, 0, 0, &D::OnPaint},
-      {WM_QUERYDRAGICON, 0, 0, &D::OnQueryDragIcon},
-      {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_DBLCLK), &D::OnInstrumentDblClk},
-      {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_DBLCLK), &D::OnDrumDblClk},
-      {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_CLICK), &D::OnInstrumentClick},
-      {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_CLICK), &D::OnDrumClick},
-      {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_RCLICK), &D::OnInstrumentRClick},
-      {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_RCLICK), &D::OnDrumRClick},
-      {WM_CONTEXTMENU, 0, 0, &D::OnContextMenu},
-      {WM_COMMAND, IDC_SAVE_AS, BN_CLICKED, &D::OnSaveAs},
-      {WM_COMMAND, IDC_SCHEME_COMBO, CBN_SELENDOK, &D::OnSchemeSelEndOk},
-      {WM_COMMAND, IDC_DEFAULT, BN_CLICKED, &D::OnDefaultScheme},
-      {WM_COMMAND, IDC_DELETE, BN_CLICKED, &D::OnDeleteScheme},
-      {WM_DESTROY, 0, 0, &D::OnDestroy},
-      {WM_DPICHANGED, 0, 0, &D::OnDpiChanged},
-  };
+const toolkit::MessageEntry<MapperDialog> MapperDialog::kMessages[] = {
+    {WM_SYSCOMMAND, 0, 0, &MapperDialog::OnSysCommand},
+    {WM_PAINT, 0, 0, &MapperDialog::OnPaint},
+    {WM_QUERYDRAGICON, 0, 0, &MapperDialog::OnQueryDragIcon},
+    {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_DBLCLK), &MapperDialog::OnInstrumentDblClk},
+    {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_DBLCLK), &MapperDialog::OnDrumDblClk},
+    {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_CLICK), &MapperDialog::OnInstrumentClick},
+    {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_CLICK), &MapperDialog::OnDrumClick},
+    {WM_NOTIFY, IDC_INSTRUMENT_LIST, UINT(NM_RCLICK), &MapperDialog::OnInstrumentRClick},
+    {WM_NOTIFY, IDC_DRUM_LIST, UINT(NM_RCLICK), &MapperDialog::OnDrumRClick},
+    {WM_CONTEXTMENU, 0, 0, &MapperDialog::OnContextMenu},
+    {WM_COMMAND, IDC_SAVE_AS, BN_CLICKED, &MapperDialog::OnSaveAs},
+    {WM_COMMAND, IDC_SCHEME_COMBO, CBN_SELENDOK, &MapperDialog::OnSchemeSelEndOk},
+    {WM_COMMAND, IDC_DEFAULT, BN_CLICKED, &MapperDialog::OnDefaultScheme},
+    {WM_COMMAND, IDC_DELETE, BN_CLICKED, &MapperDialog::OnDeleteScheme},
+    {WM_DESTROY, 0, 0, &MapperDialog::OnDestroy},
+    {WM_DPICHANGED, 0, 0, &MapperDialog::OnDpiChanged},
 };
 
 MapperDialog::MapperDialog(MapTables& tables, SettingsStore& store, MidiOutputEnumerator& outputs,
@@ -60,7 +60,7 @@ void MapperDialog::DoDataExchange(toolkit::DataExchange& dx) {
 }
 
 bool MapperDialog::OnMessage(toolkit::Message& message) {
-  return Route(*this, MapperDialogMessages::kTable, message);
+  return Route(*this, kMessages, message);
 }
 
 BOOL MapperDialog::OnInitDialog() {
@@ -81,7 +81,6 @@ BOOL MapperDialog::OnInitDialog() {
   SetIcons(dpi);
   bench::MarkStep("icons");
 
-  LoadDefaultsPending = 0;
   char activeName[kSchemeValueSize];
   StartUp(store_, tables_, activeName);
   bench::MarkStep("store-startup");
@@ -172,8 +171,8 @@ void MapperDialog::OnDpiChanged(toolkit::Message& message) {
 void MapperDialog::SetIcons(UINT dpi) {
   HICON bigIcon = toolkit::LoadIconForDpi(IDR_MAINFRAME, false, dpi);
   HICON smallIcon = toolkit::LoadIconForDpi(IDR_MAINFRAME, true, dpi);
-  Send(WM_SETICON, ICON_BIG, LPARAM(bigIcon));
-  Send(WM_SETICON, ICON_SMALL, LPARAM(smallIcon));
+  SetIcon(bigIcon, true);
+  SetIcon(smallIcon, false);
   // Only now that the window no longer shows them.
   if (icon_) DestroyIcon(icon_);
   if (smallIcon_) DestroyIcon(smallIcon_);
@@ -199,6 +198,32 @@ void MapperDialog::OnInstrumentClick(toolkit::Message& message) {
 void MapperDialog::OnDrumClick(toolkit::Message& message) {
   SelectRowOnClick(drumList_);
   message.result = 0;
+}
+
+void MapperDialog::OnInstrumentRClick(toolkit::Message& message) {
+  SelectRowOnClick(instrumentList_);
+  OpenRowMenu(instrumentList_, RowKind::Instrument, tables_, MenuPlace::AtCursor);
+  message.result = 1;  // handled: the list sends no WM_CONTEXTMENU after it
+}
+
+void MapperDialog::OnDrumRClick(toolkit::Message& message) {
+  SelectRowOnClick(drumList_);
+  OpenRowMenu(drumList_, RowKind::Percussion, tables_, MenuPlace::AtCursor);
+  message.result = 1;
+}
+
+void MapperDialog::OnContextMenu(toolkit::Message& message) {
+  // Shift+F10 and the menu key arrive with the position -1, -1; a mouse
+  // click on a list has been handled as NM_RCLICK.
+  const bool fromKeyboard = GET_X_LPARAM(message.lParam) == -1 && GET_Y_LPARAM(message.lParam) == -1;
+  const HWND from = HWND(message.wParam);
+  if (fromKeyboard && from == instrumentList_.Handle()) {
+    OpenRowMenu(instrumentList_, RowKind::Instrument, tables_, MenuPlace::AtSelectedRow);
+  } else if (fromKeyboard && from == drumList_.Handle()) {
+    OpenRowMenu(drumList_, RowKind::Percussion, tables_, MenuPlace::AtSelectedRow);
+  } else {
+    message.handled = false;
+  }
 }
 
 void MapperDialog::OnDestroy(toolkit::Message& message) {

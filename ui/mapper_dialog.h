@@ -23,7 +23,7 @@ class MapperDialog : public toolkit::Dialog {
   void OnOK() override;  // scheme commands
 
  private:
-  friend struct MapperDialogMessages;
+  static const toolkit::MessageEntry<MapperDialog> kMessages[];
 
   // Window chores.
   void OnSysCommand(toolkit::Message& message);
@@ -38,7 +38,7 @@ class MapperDialog : public toolkit::Dialog {
   void OnDrumDblClk(toolkit::Message& message);
   void OnInstrumentClick(toolkit::Message& message);
   void OnDrumClick(toolkit::Message& message);
-  // The row menu (row_menu.cpp).
+  // The row menu.
   void OnInstrumentRClick(toolkit::Message& message);
   void OnDrumRClick(toolkit::Message& message);
   void OnContextMenu(toolkit::Message& message);
@@ -52,6 +52,9 @@ class MapperDialog : public toolkit::Dialog {
   void OnDefaultScheme(toolkit::Message& message);
   void OnDeleteScheme(toolkit::Message& message);
   void LoadSelectedScheme();
+  // Shows the factory maps with no scheme selected (Default, and after a
+  // scheme is deleted).
+  void LoadDefaults();
   void RefillLists();
   // The scheme list and Delete go together: both off while no scheme exists.
   void SetSchemeControlsEnabled(bool enable);
@@ -67,7 +70,6 @@ class MapperDialog : public toolkit::Dialog {
   toolkit::ComboBox schemeList_;
   toolkit::ListCtrl instrumentList_;
   toolkit::ListCtrl drumList_;
-  int LoadDefaultsPending = 0;
   HICON icon_ = nullptr;  // big; also the minimised image
   HICON smallIcon_ = nullptr;
 };

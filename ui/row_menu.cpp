@@ -1,12 +1,9 @@
 #include "ui/row_menu.h"
 
-#include <windowsx.h>
-
 #include "model/gm_names.h"
 #include "model/text.h"
 #include "res/resource.h"
 #include "ui/map_lists.h"
-#include "ui/mapper_dialog.h"
 #include "toolkit/menu.h"
 
 namespace klangrid::ui {
@@ -64,34 +61,40 @@ void AppendDevices(const toolkit::Menu& menu, const MapTables& tables, UINT firs
     menu.CheckRadioItem(firstId, firstId + kSlotCount - 1, firstId + UINT(current));
 }
 
-}  // namespace
+// Where the menu opens: at the pointer, or below the selected row, which
+// it then keeps in sight (keepClear, in screen coordinates).
+struct MenuAnchor {
+  POINT at;
+  RECT keepClear;
+  bool besideRow;
+};
 
-void OpenRowMenu(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables, MenuPlace place) {
-  const int row = list.GetNextItem(-1, LVNI_SELECTED);
-  if (row < 0 || row >= RowCount(kind)) return;
+bool PlaceRowMenu(const toolkit::ListCtrl& list, int row, MenuPlace place, MenuAnchor* anchor) {
+  *anchor = MenuAnchor{};
+  anchor->besideRow = place == MenuPlace::AtSelectedRow;
+  if (!anchor->besideRow) return GetCursorPos(&anchor->at) != FALSE;
 
-  POINT at{};
-  RECT rowRect{};
-  const bool besideRow = place == MenuPlace::AtSelectedRow;
-  if (besideRow) {
-    list.EnsureVisible(row);
-    RECT client{};
-    if (!list.GetItemRect(row, rowRect, LVIR_LABEL) || !GetClientRect(list.Handle(), &client)) return;
-    // Scrolled sideways, the first column may lie partly or wholly outside
-    // the list; the menu stays at the visible part of the row.
-    if (rowRect.left < client.left || rowRect.left >= client.right) rowRect.left = client.left;
-    if (rowRect.right > client.right || rowRect.right <= rowRect.left) rowRect.right = client.right;
-    MapWindowPoints(list.Handle(), nullptr, reinterpret_cast<POINT*>(&rowRect), 2);
-    at = POINT{rowRect.left, rowRect.bottom};
-  } else if (!GetCursorPos(&at)) {
-    return;
-  }
+  RECT& rowRect = anchor->keepClear;
+  list.EnsureVisible(row);
+  RECT client{};
+  if (!list.GetItemRect(row, rowRect, LVIR_LABEL) || !GetClientRect(list.Handle(), &client)) return false;
+  // Scrolled sideways, the first column may lie partly or wholly outside
+  // the list; the menu stays at the visible part of the row.
+  if (rowRect.left < client.left || rowRect.left >= client.right) rowRect.left = client.left;
+  if (rowRect.right > client.right || rowRect.right <= rowRect.left) rowRect.right = client.right;
+  MapWindowPoints(list.Handle(), nullptr, reinterpret_cast<POINT*>(&rowRect), 2);
+  anchor->at = POINT{rowRect.left, rowRect.bottom};
+  return true;
+}
 
-  toolkit::PopupMenu menu;
+// What the menu holds: the device dialog (the default item), the row's
+// three devices, and its group's three devices in a submenu. False, with
+// nothing to show, when the menus cannot be made.
+bool FillRowMenu(const toolkit::Menu& menu, RowKind kind, int row, const MapTables& tables) {
   toolkit::Menu group = toolkit::Menu::CreatePopup();
   if (!menu.Handle() || !group.Handle()) {
     if (group.Handle()) group.Destroy();
-    return;
+    return false;
   }
   char text[kMenuTextSize] = {};
   LoadStringA(GetModuleHandleA(nullptr), IDS_CHOOSE_DEVICE, text, sizeof text);
@@ -104,44 +107,37 @@ void OpenRowMenu(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables,
   AppendDevices(group, tables, kGroupSlot0, tables.SharedSlot(kind, range.first, range.last));
   GroupLabel(kind, row, range, text, sizeof text);
   if (!menu.AppendPopup(group, text)) group.Destroy();
+  return true;
+}
 
-  // Opened from the keyboard, the menu keeps the row it acts on in sight.
-  const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | (besideRow ? TPM_VERTICAL : 0);
-  const UINT chosen = menu.Track(flags, at, GetParent(list.Handle()), besideRow ? &rowRect : nullptr);
+// What the chosen item does; 0 (the menu dismissed) does nothing.
+void CarryOutRowChoice(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables, int row, UINT chosen) {
   if (chosen == kChooseDevice) {
     AssignSelectionFromDeviceDialog(list, kind, tables);
   } else if (chosen >= kRowSlot0 && chosen < kRowSlot0 + kSlotCount) {
     RouteRow(list, kind, tables, row, DeviceSlot(chosen - kRowSlot0));
   } else if (chosen >= kGroupSlot0 && chosen < kGroupSlot0 + kSlotCount) {
+    const RowRange range = GroupOf(kind, row);
     for (int member = range.first; member <= range.last; ++member)
       RouteRow(list, kind, tables, member, DeviceSlot(chosen - kGroupSlot0));
   }
 }
 
-void MapperDialog::OnInstrumentRClick(toolkit::Message& message) {
-  SelectRowOnClick(instrumentList_);
-  OpenRowMenu(instrumentList_, RowKind::Instrument, tables_, MenuPlace::AtCursor);
-  message.result = 1;  // handled: the list sends no WM_CONTEXTMENU after it
-}
+}  // namespace
 
-void MapperDialog::OnDrumRClick(toolkit::Message& message) {
-  SelectRowOnClick(drumList_);
-  OpenRowMenu(drumList_, RowKind::Percussion, tables_, MenuPlace::AtCursor);
-  message.result = 1;
-}
-
-void MapperDialog::OnContextMenu(toolkit::Message& message) {
-  // Shift+F10 and the menu key arrive with the position -1, -1; a mouse
-  // click on a list has been handled as NM_RCLICK.
-  const bool fromKeyboard = GET_X_LPARAM(message.lParam) == -1 && GET_Y_LPARAM(message.lParam) == -1;
-  const HWND from = HWND(message.wParam);
-  if (fromKeyboard && from == instrumentList_.Handle()) {
-    OpenRowMenu(instrumentList_, RowKind::Instrument, tables_, MenuPlace::AtSelectedRow);
-  } else if (fromKeyboard && from == drumList_.Handle()) {
-    OpenRowMenu(drumList_, RowKind::Percussion, tables_, MenuPlace::AtSelectedRow);
-  } else {
-    message.handled = false;
-  }
+void OpenRowMenu(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables, MenuPlace place) {
+  const int row = list.GetNextItem(-1, LVNI_SELECTED);
+  if (row < 0 || row >= RowCount(kind)) return;
+  MenuAnchor anchor;
+  if (!PlaceRowMenu(list, row, place, &anchor)) return;
+  toolkit::PopupMenu menu;
+  if (!FillRowMenu(menu, kind, row, tables)) return;
+  // Opened from the keyboard, the menu keeps the row it acts on in sight.
+  const UINT flags =
+      TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | (anchor.besideRow ? TPM_VERTICAL : 0);
+  const UINT chosen = menu.Track(flags, anchor.at, GetParent(list.Handle()),
+                                 anchor.besideRow ? &anchor.keepClear : nullptr);
+  CarryOutRowChoice(list, kind, tables, row, chosen);
 }
 
 }  // namespace klangrid::ui

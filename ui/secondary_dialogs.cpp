@@ -1,7 +1,5 @@
 #include "ui/secondary_dialogs.h"
 
-#include <cstring>
-
 #include "model/text.h"
 #include "res/resource.h"
 
@@ -59,17 +57,16 @@ void SaveSchemeDialog::DoDataExchange(toolkit::DataExchange& dx) {
 }
 
 void SaveSchemeDialog::OnOK() {
-  // The name becomes a registry key: an empty one would name the parent
-  // key itself and a backslash would make nested keys. A name longer than
-  // the limit can only come from WM_SETTEXT; it is refused, not cut.
+  // A name longer than the limit can only come from WM_SETTEXT. The length
+  // comes from the field itself: a copy into a buffer would stop short of
+  // a double-byte character that does not fit, and a name cut so would
+  // pass as short enough.
   HWND edit = Item(IDC_SCHEME_NAME);
-  // The length comes from the field itself: a copy into a buffer would
-  // stop short of a double-byte character that does not fit, and a name
-  // cut so would pass as short enough.
   const int length = GetWindowTextLengthA(edit);
   char typed[kMaxSchemeNameChars + 1] = {};
   toolkit::Window(edit).GetText(typed, int(sizeof typed));
-  if (length == 0 || length > kMaxSchemeNameChars || std::strchr(typed, '\\')) {
+  // The registry store reads the process's code page too: the same lead bytes.
+  if (!IsSaveAsName(typed, length, [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; })) {
     MessageBeep(MB_OK);
     GotoDlgCtrl(edit);
     return;

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "model/map_tables.h"
+#include "store/registry_layout.h"
 #include "toolkit/combo_box.h"
 #include "toolkit/dialog.h"
 
@@ -36,7 +37,7 @@ class DeviceSelectDialog : public toolkit::Dialog {
 // no backslash; blanks and capitals pass unchanged.
 class SaveSchemeDialog : public toolkit::Dialog {
  public:
-  static constexpr int kMaxSchemeNameChars = 19;
+  static constexpr int kMaxSchemeNameChars = klangrid::kMaxSchemeNameChars;
   explicit SaveSchemeDialog(HWND owner = nullptr);
   char SchemeName[kMaxSchemeNameChars + 1] = {};
 

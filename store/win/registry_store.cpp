@@ -6,6 +6,20 @@
 
 namespace klangrid {
 
+// The portable statuses are the registry's own: what this store passes on
+// from the registry is what the portable code and the in-memory store name.
+static_assert(kStoreOk == ERROR_SUCCESS);
+static_assert(kStoreNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(kStoreTooManyOpenKeys == ERROR_TOO_MANY_OPEN_FILES);
+static_assert(kStoreAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(kStoreInvalidHandle == ERROR_INVALID_HANDLE);
+static_assert(kStoreInvalidParameter == ERROR_INVALID_PARAMETER);
+static_assert(kStoreBadPathname == ERROR_BAD_PATHNAME);
+static_assert(kStoreMoreData == ERROR_MORE_DATA);
+static_assert(kStoreNoMoreItems == ERROR_NO_MORE_ITEMS);
+static_assert(kStoreKeyDeleted == ERROR_KEY_DELETED);
+static_assert(kStoreNoAnsiName == ERROR_NO_UNICODE_TRANSLATION);
+
 namespace {
 
 // A scratch buffer on the heap, freed on every exit. Not std::vector: its

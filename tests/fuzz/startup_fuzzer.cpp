@@ -14,6 +14,7 @@
 #include "devices/device_naming.h"
 #include "model/text.h"
 #include "store/registry_layout.h"
+#include "tests/support/bytes.h"
 #include "tests/support/fixed_device_list.h"
 #include "tests/support/memory_store.h"
 
@@ -30,7 +31,7 @@ namespace {
     }                                                                        \
   } while (0)
 
-using Bytes = std::vector<std::uint8_t>;
+using klangrid::test::Bytes;
 
 // Takes the input from the front; an exhausted input reads as zeros, so
 // every input is a valid one.

@@ -86,8 +86,8 @@ MemoryStore::~MemoryStore() = default;
 
 long MemoryStore::SplitPath(const char* path, std::vector<std::string>* names) {
   names->clear();
-  if (!path) return kInvalidParameter;
-  if (path[0] == '\\') return kBadPathname;
+  if (!path) return kStoreInvalidParameter;
+  if (path[0] == '\\') return kStoreBadPathname;
   std::string current;
   for (const char* p = path;; ++p) {
     if (*p == '\\' || *p == '\0') {
@@ -98,7 +98,7 @@ long MemoryStore::SplitPath(const char* path, std::vector<std::string>* names) {
       current += *p;
     }
   }
-  return names->empty() ? kInvalidParameter : kStoreOk;
+  return names->empty() ? kStoreInvalidParameter : kStoreOk;
 }
 
 std::shared_ptr<MemoryStore::Node> MemoryStore::Find(const std::vector<std::string>& names) const {
@@ -173,7 +173,7 @@ long MemoryStore::OpenKey(const char* path, Key* key) {
     } else if (std::shared_ptr<Node> node = Find(names)) {
       *key = NewHandle(node, path, names);
     } else {
-      call.status = kFileNotFound;
+      call.status = kStoreNotFound;
     }
   }
   return Record(std::move(call));
@@ -183,23 +183,23 @@ long MemoryStore::QueryValue(Key key, const char* name, void* buffer, unsigned l
   Call call{Op::QueryValue, "", name ? name : "", 0, size, 0, {}, kStoreOk};
   const Handle* handle = Lookup(key);
   if (!handle) {
-    call.status = kInvalidHandle;
+    call.status = kStoreInvalidHandle;
     return Record(std::move(call));
   }
   call.path = handle->path;
   if (const Fault* f = FaultFor(Op::QueryValue, handle->names, name)) {
     call.status = f->status;
   } else if (handle->node->deleted) {
-    call.status = kKeyDeleted;
+    call.status = kStoreKeyDeleted;
   } else if (const Value* value = handle->node->FindValue(name)) {
     call.type = value->type;
     if (value->data.size() > size) {
-      call.status = kMoreData;
+      call.status = kStoreMoreData;
     } else if (buffer && !value->data.empty()) {
       std::memcpy(buffer, value->data.data(), value->data.size());
     }
   } else {
-    call.status = kFileNotFound;
+    call.status = kStoreNotFound;
   }
   return Record(std::move(call));
 }
@@ -213,16 +213,16 @@ long MemoryStore::SetValue(Key key, const char* name, unsigned long type, const 
   }
   const Handle* handle = Lookup(key);
   if (!handle) {
-    call.status = kInvalidHandle;
+    call.status = kStoreInvalidHandle;
     return Record(std::move(call));
   }
   call.path = handle->path;
   if (const Fault* f = FaultFor(Op::SetValue, handle->names, name)) {
     call.status = f->status;
   } else if (handle->node->deleted) {
-    call.status = kKeyDeleted;
+    call.status = kStoreKeyDeleted;
   } else if (!data && length) {
-    call.status = kInvalidParameter;
+    call.status = kStoreInvalidParameter;
   } else {
     handle->node->PutValue(call.name, Value{type, call.data});
   }
@@ -233,7 +233,7 @@ long MemoryStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned l
   Call call{Op::EnumKey, "", "", 0, size, index, {}, kStoreOk};
   const Handle* handle = Lookup(key);
   if (!handle) {
-    call.status = kInvalidHandle;
+    call.status = kStoreInvalidHandle;
     return Record(std::move(call));
   }
   call.path = handle->path;
@@ -241,14 +241,14 @@ long MemoryStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned l
   if (const Fault* f = FaultFor(Op::EnumKey, handle->names, nullptr)) {
     call.status = f->status;
   } else if (handle->node->deleted) {
-    call.status = kKeyDeleted;
+    call.status = kStoreKeyDeleted;
   } else if (index >= subkeys.size()) {
-    call.status = kNoMoreItems;
+    call.status = kStoreNoMoreItems;
   } else if (subkeys[index]->noAnsiName) {
-    call.status = kNoUnicodeTranslation;
+    call.status = kStoreNoAnsiName;
   } else if (subkeys[index]->name.size() + 1 > size) {
     // The name and its NUL must fit; the buffer is left alone otherwise.
-    call.status = kMoreData;
+    call.status = kStoreMoreData;
   } else {
     std::memcpy(buffer, subkeys[index]->name.c_str(), subkeys[index]->name.size() + 1);
   }
@@ -266,10 +266,10 @@ long MemoryStore::DeleteKey(const char* path) {
     if (const Fault* f = FaultFor(Op::DeleteKey, names, nullptr)) {
       call.status = f->status;
     } else if (!node) {
-      call.status = kFileNotFound;
+      call.status = kStoreNotFound;
     } else if (!node->subkeys.empty()) {
       // Windows NT refuses to delete a key that still has subkeys.
-      call.status = kAccessDenied;
+      call.status = kStoreAccessDenied;
     } else {
       node->deleted = true;
       parent->subkeys.erase(std::find(parent->subkeys.begin(), parent->subkeys.end(), node));
@@ -282,7 +282,7 @@ long MemoryStore::CloseKey(Key key) {
   Call call{Op::CloseKey, "", "", 0, 0, 0, {}, kStoreOk};
   auto it = handles_.find(reinterpret_cast<std::uintptr_t>(key));
   if (it == handles_.end()) {
-    call.status = kInvalidHandle;
+    call.status = kStoreInvalidHandle;
     return Record(std::move(call));
   }
   call.path = it->second.path;

@@ -15,17 +15,6 @@ namespace klangrid {
 
 class MemoryStore : public SettingsStore {
  public:
-  // The registry's own codes, so callers see what they would see on Windows.
-  static constexpr long kFileNotFound = 2;      // ERROR_FILE_NOT_FOUND
-  static constexpr long kAccessDenied = 5;      // ERROR_ACCESS_DENIED
-  static constexpr long kInvalidHandle = 6;     // ERROR_INVALID_HANDLE
-  static constexpr long kInvalidParameter = 87; // ERROR_INVALID_PARAMETER
-  static constexpr long kBadPathname = 161;     // ERROR_BAD_PATHNAME
-  static constexpr long kMoreData = 234;        // ERROR_MORE_DATA
-  static constexpr long kNoMoreItems = 259;     // ERROR_NO_MORE_ITEMS
-  static constexpr long kKeyDeleted = 1018;     // ERROR_KEY_DELETED
-  static constexpr long kNoUnicodeTranslation = kStoreNoAnsiName;
-
   enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, DeleteKey, CloseKey };
 
   struct Value {
@@ -99,10 +88,10 @@ class MemoryStore : public SettingsStore {
   // Makes every later call of op on the key at path fail with status (path
   // compared without regard to case). For CreateKey, OpenKey and DeleteKey
   // the path is the one the call names; for the others, the open key's path.
-  void FailOn(Op op, const std::string& path, long status = kAccessDenied);
+  void FailOn(Op op, const std::string& path, long status = kStoreAccessDenied);
   // As FailOn, for QueryValue or SetValue of one value name only.
   void FailOnValue(Op op, const std::string& path, const std::string& valueName,
-                   long status = kAccessDenied);
+                   long status = kStoreAccessDenied);
   void ClearFaults() {
     faults_.clear();
     failNth_ = 0;

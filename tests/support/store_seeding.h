@@ -11,11 +11,10 @@
 
 #include "model/map_tables.h"
 #include "store/registry_layout.h"
+#include "tests/support/bytes.h"
 #include "tests/support/memory_store.h"
 
 namespace klangrid::test {
-
-using Bytes = std::vector<std::uint8_t>;
 
 inline std::string SchemePath(const std::string& name) { return std::string(kActiveKeyPath) + "\\" + name; }
 inline std::string SlotValue(const char* base, int slot) { return base + std::to_string(slot); }

@@ -1,5 +1,10 @@
 #include "tests/support/ui_driver.h"
 
+// clang-format off
+#include <windows.h>  // before commctrl.h
+#include <commctrl.h>
+// clang-format on
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -219,6 +224,28 @@ std::vector<std::string> ComboEntries(HWND combo) {
     entries.emplace_back(text.data());
   }
   return entries;
+}
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string text(std::size_t(length > 0 ? length : 0) + 1, '\0');
+  const int copied = GetWindowTextA(window, text.data(), int(text.size()));
+  text.resize(std::size_t(copied > 0 ? copied : 0));
+  return text;
+}
+
+std::string CellText(HWND list, int row, int column) {
+  char text[256] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = int(sizeof text);
+  SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), LPARAM(&item));
+  return text;
+}
+
+int ColumnWidth(HWND list, int column) {
+  return int(SendMessageA(list, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
 }
 
 RECT ScreenRect(HWND window) {

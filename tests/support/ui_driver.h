@@ -89,6 +89,11 @@ bool PostClose(HWND window);
 int FocusedControlId(HWND dialog);
 // The entries of a combo box, top to bottom.
 std::vector<std::string> ComboEntries(HWND combo);
+// The whole text of a window; empty for no window.
+std::string WindowText(HWND window);
+// The text of one cell of a report list, and the width of one of its columns.
+std::string CellText(HWND list, int row, int column);
+int ColumnWidth(HWND list, int column);
 // Window rectangle in screen coordinates, and its centre.
 RECT ScreenRect(HWND window);
 POINT CentreOf(HWND window);

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "model/text.h"
+#include "tests/support/bytes.h"
 #include "tests/support/memory_store.h"
 
 namespace klangrid {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 using Op = MemoryStore::Op;
 
 const char* const kActive = "SOFTWARE\\Kestro\\AudioDriver";
@@ -282,7 +283,7 @@ TEST_F(RegistryLayout, DeleteSchemeKeyDeletesOnlyThatScheme) {
   store.PutKey(std::string(kActive) + "\\rock");
   EXPECT_EQ(DeleteSchemeKey(store, "JAZZ"), kStoreOk);
   EXPECT_EQ(store.SubkeyNames(kActive), (std::vector<std::string>{"rock"}));
-  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), MemoryStore::kFileNotFound);
+  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), kStoreNotFound);
 }
 
 TEST_F(RegistryLayout, DeleteSchemeKeyRefusesNamesThatReachOtherKeys) {
@@ -301,9 +302,38 @@ TEST_F(RegistryLayout, DeleteSchemeKeyRefusesNamesThatReachOtherKeys) {
   for (const auto& call : store.Calls()) EXPECT_NE(call.op, Op::DeleteKey) << call.path;
 }
 
+// The one name rule of Save As, as typed: length is the field's own. In the
+// double-byte case 0x81 leads and its trail byte 0x5C is no backslash.
+TEST(SaveAsName, TakesOneToNineteenCharactersWithoutABackslash) {
+  bool (*const singleByte)(unsigned char) = [](unsigned char) { return false; };
+  bool (*const doubleByte)(unsigned char) = [](unsigned char c) { return c == 0x81; };
+  const struct {
+    const char* typed;
+    int length;
+    bool (*isLead)(unsigned char);
+    bool taken;
+  } cases[] = {
+      {"jazz", 4, singleByte, true},
+      {"   ", 3, singleByte, true},                    // blanks are a name
+      {"abcdefghijklmnopqrs", 19, singleByte, true},   // "Scheme" holds it whole
+      {"", 0, singleByte, false},                      // would name the active key itself
+      {"abcdefghijklmnopqrs", 20, singleByte, false},  // cut by the copy: still refused
+      {"a\\b", 3, singleByte, false},                  // would reach a nested key
+      {"\\", 1, singleByte, false},
+      {nullptr, 0, singleByte, false},
+      {"\x81\\", 2, doubleByte, true},                  // a trail byte, no backslash
+      {"\x81\\", 2, singleByte, false},
+      {"\x81\\\\", 3, doubleByte, false},               // the character, then a backslash
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsSaveAsName(c.typed, c.length, c.isLead), c.taken)
+        << (c.typed ? c.typed : "(null)") << " " << c.length;
+  }
+}
+
 TEST_F(RegistryLayout, DeleteSchemeKeyReportsAKeyWithSubkeys) {
   store.PutKey(std::string(kActive) + "\\jazz\\inner");
-  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(DeleteSchemeKey(store, "jazz"), kStoreAccessDenied);
   EXPECT_TRUE(store.HasKey(std::string(kActive) + "\\jazz"));
 }
 

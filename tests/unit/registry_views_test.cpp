@@ -11,6 +11,7 @@
 
 #include "store/registry_layout.h"
 #include "store/scheme_operations.h"
+#include "tests/support/bytes.h"
 #include "tests/support/memory_store.h"
 #include "tests/support/store_seeding.h"
 
@@ -18,7 +19,7 @@ namespace klangrid {
 namespace {
 
 using View = RegistryView;
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 
 TEST(RegistryViewRule, ReadsThe64BitViewWhereTheKeyIsThereThenThe32BitViewThenItsOwn) {
   for (View own : {View::k32Bit, View::k64Bit}) {
@@ -59,8 +60,9 @@ struct TwoViews {
     Of(view).PutText(kActiveKeyPath, kSchemeValue, scheme);
     Of(view).PutKey(std::string(kActiveKeyPath) + "\\" + scheme);
   }
-  // OK's writes to the driver's key: every row on slot 0, then the name.
-  long Ok(const char* scheme) {
+  // The driver's key written as OK writes it (every row on slot 0, then the
+  // name), store call by store call, so the status of the views store shows.
+  long WriteActive(const char* scheme) {
     MapTables tables;
     for (int row = 0; row < kInstrumentRows; ++row) tables.AssignRow(RowKind::Instrument, row, 0);
     ScopedKey active(store);
@@ -84,23 +86,24 @@ TEST(RegistryViewsStore, StartUpReadsTheViewOfTheRuleAndOkWritesEveryViewWithThe
     const View read = c.in64 ? View::k64Bit : View::k32Bit;
     const std::string active = c.in64 ? "native" : "wow";
 
-    // Start-up: the factory key, the active configuration, the schemes.
+    // The program's start-up: the factory key, the active configuration,
+    // the schemes.
     MapTables tables;
-    WriteFactoryDefaults(registry.store, tables);
     char name[kSchemeValueSize];
-    ReadActiveConfiguration(registry.store, tables, name);
+    StartUp(registry.store, tables, name);
     std::vector<std::string> schemes;
-    EnumerateSchemes(registry.store, [&](const char* scheme) {
-      schemes.push_back(scheme);
-      return true;
-    });
+    char selected[kSchemeNameSize];
+    ListSchemes(registry.store, name, [&](const char* scheme) { schemes.push_back(scheme); }, selected);
     EXPECT_EQ(tables.SlotOf(RowKind::Instrument, 0), c.in64 ? 2 : 1);
     EXPECT_EQ(name, active);
     // With the key in both views, the other view's schemes follow.
     const std::vector<std::string> both = {"native", "wow"};
     EXPECT_EQ(schemes, c.in32 && c.in64 ? both : std::vector<std::string>{active});
+    EXPECT_EQ(std::string(selected), active);
 
-    EXPECT_EQ(registry.Ok(name), kStoreOk);
+    // OK with every row moved to slot 0 and the active scheme selected.
+    for (int row = 0; row < kInstrumentRows; ++row) tables.AssignRow(RowKind::Instrument, row, 0);
+    EXPECT_EQ(ApplyConfiguration(registry.store, tables, selected), ApplyResult::kApplied);
     Bytes written(kSchemeValueSize, 0);
     std::copy(active.begin(), active.end(), written.begin());
     for (View view : {View::k32Bit, View::k64Bit}) {
@@ -123,7 +126,7 @@ TEST(RegistryViewsStore, KeepsItsViewAndReportsAMissedSecondWrite) {
   registry.SeedDriver(View::k64Bit, 2, "native");
   registry.SeedDriver(View::k32Bit, 1, "wow");
   EXPECT_EQ(registry.store.ReadView(), View::k64Bit);
-  registry.views[1].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath, MemoryStore::kFileNotFound);
+  registry.views[1].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath, kStoreNotFound);
   EXPECT_EQ(registry.store.ReadView(), View::k64Bit) << "kept for the session";
   registry.views[1].ClearFaults();
 
@@ -132,16 +135,16 @@ TEST(RegistryViewsStore, KeepsItsViewAndReportsAMissedSecondWrite) {
   EXPECT_FALSE(registry.views[0].HasKey("SOFTWARE\\Kestro\\AudioDriver\\wow"));
 
   registry.views[0].FailOnValue(MemoryStore::Op::SetValue, kActiveKeyPath, "Instrument1");
-  EXPECT_EQ(registry.Ok("native"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(registry.WriteActive("native"), kStoreAccessDenied);
   EXPECT_EQ(registry.views[1].Get(kActiveKeyPath, "Instrument1"), Bytes(kInstrumentMaskSize, 0));
   registry.views[0].ClearFaults();
   registry.views[0].FailOn(MemoryStore::Op::OpenKey, kActiveKeyPath);
-  EXPECT_EQ(registry.Ok("native"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(registry.WriteActive("native"), kStoreAccessDenied);
   registry.views[0].ClearFaults();
 
   // A key gone from the other view since start-up is not made again.
   ASSERT_EQ(registry.views[0].DeleteKey(kActiveKeyPath), kStoreOk);
-  EXPECT_EQ(registry.Ok("native"), kStoreOk);
+  EXPECT_EQ(registry.WriteActive("native"), kStoreOk);
   EXPECT_FALSE(registry.views[0].HasKey(kActiveKeyPath));
 }
 
@@ -203,7 +206,7 @@ TEST(RegistryViewsStore, OpeningTheDriversKeyBeyondTheTrackedHandlesFailsAndLeav
   std::vector<SettingsStore::Key> keys(RegistryViewsStore::kMaxActiveKeys);
   for (auto& key : keys) ASSERT_EQ(registry.store.OpenKey(kActiveKeyPath, &key), kStoreOk);
   SettingsStore::Key extra = nullptr;
-  EXPECT_EQ(registry.store.CreateKey(kActiveKeyPath, &extra), RegistryViewsStore::kTooManyOpenKeys);
+  EXPECT_EQ(registry.store.CreateKey(kActiveKeyPath, &extra), kStoreTooManyOpenKeys);
   EXPECT_EQ(registry.views[1].OpenKeyCount(), keys.size());
   for (auto key : keys) registry.store.CloseKey(key);
 }

@@ -175,7 +175,7 @@ TEST(SchemeSweep, EveryStoreCallOfEveryOperationFailsInTurn) {
     ASSERT_GT(calls, 0u);
 
     for (std::size_t k = 1; k <= calls; ++k) {
-      for (long status : {MemoryStore::kFileNotFound, MemoryStore::kAccessDenied, MemoryStore::kMoreData}) {
+      for (long status : {kStoreNotFound, kStoreAccessDenied, kStoreMoreData}) {
         MemoryStore store;
         Seed(store);
         store.FailNthCall(k, status);
@@ -187,7 +187,7 @@ TEST(SchemeSweep, EveryStoreCallOfEveryOperationFailsInTurn) {
         for (const MemoryStore::Call& call : store.Calls())
           if (call.op != Op::CloseKey && ++seen == k) failed = &call;
         ASSERT_NE(failed, nullptr);
-        if (status == MemoryStore::kMoreData && !IsRead(failed->op)) continue;
+        if (status == kStoreMoreData && !IsRead(failed->op)) continue;
         ++cases;
         SCOPED_TRACE("call " + std::to_string(k) + " (" + failed->path + " " + failed->name +
                      ") fails with " + std::to_string(status));
@@ -216,7 +216,7 @@ TEST(SchemeSweep, EveryStoreCallOfEveryOperationFailsInTurn) {
         // design: without the driver's key there is nothing to write, and a
         // scheme deleted elsewhere is not made again.
         const bool keyTakenAsGone = std::string(op.name).rfind("OK", 0) == 0 &&
-                                    failed->op == Op::OpenKey && status == MemoryStore::kFileNotFound;
+                                    failed->op == Op::OpenKey && status == kStoreNotFound;
         if (!outcome.failureTold && !keyTakenAsGone) {
           EXPECT_TRUE(after == expected) << "reported success, store differs";
         }

@@ -15,12 +15,13 @@
 
 #include "store/registry_layout.h"
 #include "store/scheme_operations.h"
+#include "tests/support/bytes.h"
 #include "tests/support/memory_store.h"
 
 namespace klangrid {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 
 constexpr std::uint8_t kGuard = 0xAA;
 constexpr std::size_t kGuardBytes = 4;
@@ -155,8 +156,8 @@ TYPED_TEST(StoreContract, OpenOfMissingKeyFailsAndLeavesTheHandle) {
   this->MakeKey("A");
   int marker = 0;
   SettingsStore::Key key = &marker;
-  EXPECT_EQ(this->store.OpenKey("Missing", &key), MemoryStore::kFileNotFound);
-  EXPECT_EQ(this->store.OpenKey("A\\Missing", &key), MemoryStore::kFileNotFound);
+  EXPECT_EQ(this->store.OpenKey("Missing", &key), kStoreNotFound);
+  EXPECT_EQ(this->store.OpenKey("A\\Missing", &key), kStoreNotFound);
   EXPECT_EQ(key, &marker);
 }
 
@@ -257,16 +258,16 @@ TYPED_TEST(StoreContract, LongerValueFailsAndLeavesTheBufferAlone) {
   this->Put("K", "text", kTypeSz, Bytes(21, 't'));
   long status;
   EXPECT_EQ(this->Read("K", "bin", 16, &status), Bytes(16 + kGuardBytes, kGuard));
-  EXPECT_EQ(status, MemoryStore::kMoreData);
+  EXPECT_EQ(status, kStoreMoreData);
   EXPECT_EQ(this->Read("K", "text", 20, &status), Bytes(20 + kGuardBytes, kGuard));
-  EXPECT_EQ(status, MemoryStore::kMoreData);
+  EXPECT_EQ(status, kStoreMoreData);
 }
 
 TYPED_TEST(StoreContract, MissingValueFailsAndLeavesTheBufferAlone) {
   this->MakeKey("K");
   long status;
   EXPECT_EQ(this->Read("K", "Instrument1", 16, &status), Bytes(16 + kGuardBytes, kGuard));
-  EXPECT_EQ(status, MemoryStore::kFileNotFound);
+  EXPECT_EQ(status, kStoreNotFound);
 }
 
 TYPED_TEST(StoreContract, TypeIsNotExaminedOnRead) {
@@ -290,7 +291,7 @@ TYPED_TEST(StoreContract, SchemeValueKeepsItsTwentyBytes) {
   EXPECT_EQ(this->Read("K", "Scheme", 20, &status), WithGuard(expected, 20));
   EXPECT_EQ(status, kStoreOk);
   this->Read("K", "Scheme", 19, &status);
-  EXPECT_EQ(status, MemoryStore::kMoreData) << "not one byte less was stored";
+  EXPECT_EQ(status, kStoreMoreData) << "not one byte less was stored";
 }
 
 TYPED_TEST(StoreContract, EnumerationNeedsRoomForTheNameAndItsNul) {
@@ -306,9 +307,9 @@ TYPED_TEST(StoreContract, EnumerationNeedsRoomForTheNameAndItsNul) {
   EXPECT_EQ(std::string(buffer), fits);
   EXPECT_EQ(static_cast<std::uint8_t>(buffer[80]), kGuard);
   std::memset(buffer, kGuard, sizeof buffer);
-  EXPECT_EQ(this->store.EnumKey(key, 1, buffer, 80), MemoryStore::kMoreData);
+  EXPECT_EQ(this->store.EnumKey(key, 1, buffer, 80), kStoreMoreData);
   for (char c : buffer) EXPECT_EQ(static_cast<std::uint8_t>(c), kGuard);
-  EXPECT_EQ(this->store.EnumKey(key, 2, buffer, 80), MemoryStore::kNoMoreItems);
+  EXPECT_EQ(this->store.EnumKey(key, 2, buffer, 80), kStoreNoMoreItems);
   this->store.CloseKey(key);
 }
 
@@ -320,9 +321,9 @@ TYPED_TEST(StoreContract, EnumerationIsAlphabeticalWithoutRegardToCase) {
 
 TYPED_TEST(StoreContract, DeleteRefusesKeysWithSubkeysAndMissingKeys) {
   this->MakeKey("D\\Parent\\Child");
-  EXPECT_EQ(this->store.DeleteKey("D\\Parent"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(this->store.DeleteKey("D\\Parent"), kStoreAccessDenied);
   EXPECT_TRUE(this->CanOpen("D\\Parent\\Child"));
-  EXPECT_EQ(this->store.DeleteKey("D\\Missing"), MemoryStore::kFileNotFound);
+  EXPECT_EQ(this->store.DeleteKey("D\\Missing"), kStoreNotFound);
   EXPECT_EQ(this->store.DeleteKey("D\\PARENT\\child"), kStoreOk);
   EXPECT_FALSE(this->CanOpen("D\\Parent\\Child"));
   EXPECT_EQ(this->store.DeleteKey("D\\Parent"), kStoreOk);
@@ -335,9 +336,9 @@ TYPED_TEST(StoreContract, HandleOfADeletedKeyFails) {
   ASSERT_EQ(this->store.OpenKey("D\\Gone", &key), kStoreOk);
   ASSERT_EQ(this->store.DeleteKey("D\\Gone"), kStoreOk);
   std::uint8_t byte = kGuard;
-  EXPECT_EQ(this->store.QueryValue(key, "v", &byte, 1), MemoryStore::kKeyDeleted);
+  EXPECT_EQ(this->store.QueryValue(key, "v", &byte, 1), kStoreKeyDeleted);
   EXPECT_EQ(byte, kGuard);
-  EXPECT_EQ(this->store.SetValue(key, "v", kTypeBinary, &byte, 1), MemoryStore::kKeyDeleted);
+  EXPECT_EQ(this->store.SetValue(key, "v", kTypeBinary, &byte, 1), kStoreKeyDeleted);
   this->store.CloseKey(key);
   EXPECT_FALSE(this->CanOpen("D\\Gone"));
 }
@@ -398,7 +399,7 @@ TEST(MemoryStoreFaults, MatchPathWithoutCaseAndOptionallyOneValue) {
   EXPECT_EQ(store.QueryValue(key, "x", buf, sizeof buf), 31);
   EXPECT_EQ(store.QueryValue(key, "y", buf, sizeof buf), kStoreOk);
   store.CloseKey(key);
-  EXPECT_EQ(store.DeleteKey("A\\B"), MemoryStore::kAccessDenied);
+  EXPECT_EQ(store.DeleteKey("A\\B"), kStoreAccessDenied);
   EXPECT_TRUE(store.HasKey("A\\B"));
   store.ClearFaults();
   EXPECT_EQ(store.DeleteKey("A\\B"), kStoreOk);
@@ -408,7 +409,7 @@ TEST(MemoryStoreFaults, CreateFailureCreatesNothing) {
   MemoryStore store;
   store.FailOn(MemoryStore::Op::CreateKey, "P\\Q");
   SettingsStore::Key key;
-  EXPECT_EQ(store.CreateKey("p\\q", &key), MemoryStore::kAccessDenied);
+  EXPECT_EQ(store.CreateKey("p\\q", &key), kStoreAccessDenied);
   EXPECT_FALSE(store.HasKey("P"));
   EXPECT_EQ(store.OpenKeyCount(), 0u);
 }
@@ -421,7 +422,7 @@ TEST(MemoryStoreLog, RecordsEveryCallWithItsKeyPathAndStatus) {
   const std::uint8_t data[3] = {1, 2, 3};
   store.SetValue(key, "v", kTypeBinary, data, 3);
   store.CloseKey(key);
-  EXPECT_EQ(store.CloseKey(key), MemoryStore::kInvalidHandle) << "closed twice";
+  EXPECT_EQ(store.CloseKey(key), kStoreInvalidHandle) << "closed twice";
   EXPECT_EQ(store.OpenKeyCount(), 0u);
   const auto writes = store.SetValueCalls();
   ASSERT_EQ(writes.size(), 1u);
@@ -430,7 +431,7 @@ TEST(MemoryStoreLog, RecordsEveryCallWithItsKeyPathAndStatus) {
   EXPECT_EQ(writes[0].size, 3u);
   EXPECT_EQ(writes[0].data, (Bytes{1, 2, 3}));
   EXPECT_EQ(store.Calls().size(), 4u);
-  EXPECT_EQ(store.Calls().back().status, MemoryStore::kInvalidHandle);
+  EXPECT_EQ(store.Calls().back().status, kStoreInvalidHandle);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "model/map_tables.h"
 #include "model/text.h"
 #include "res/resource.h"
+#include "tests/support/modal_fixture.h"
 #include "tests/support/ui_driver.h"
 #include "ui/secondary_dialogs.h"
 
@@ -24,19 +25,8 @@ using test::PostKey;
 using test::PumpUntil;
 using test::TypeChars;
 using toolkit::Dialog;
-using toolkit::Window;
 
-class DialogsTest : public ::testing::Test {
- protected:
-  // Opens the dialog and answers it with action once it is up.
-  INT_PTR Run(Dialog& dialog, DialogScript::Action action) {
-    script_.Then(dialog.TemplateId(), std::move(action));
-    return dialog.DoModal();
-  }
-
-  test::Watchdog watchdog_{10};
-  DialogScript script_;
-};
+using DialogsTest = test::ModalFixture;
 
 MapTables TablesWithDefaultNames() {
   MapTables tables;
@@ -254,7 +244,7 @@ TEST_F(DialogsTest, DeviceListShowsTheNamesInSlotOrderAndSelectsSlotZero) {
   Run(dialog, [&](Dialog& d) {
     entries = test::ComboEntries(Combo(d));
     selected = int(SendMessageA(Combo(d), CB_GETCURSEL, 0, 0));
-    shown = Window(Combo(d)).GetText();
+    shown = test::WindowText(Combo(d));
     PostKey(VK_ESCAPE);
   });
   // Not alphabetical: the combo sorts, the entries must not be.
@@ -359,7 +349,7 @@ TEST_F(DialogsTest, DeviceTypedNameTakesThatSlotIgnoringCase) {
                     d.GotoDlgCtrl(Combo(d));
                     PostKey(VK_DELETE);  // the whole text is selected
                     TypeChars(typed);
-                    took = Window(Combo(d)).GetText();
+                    took = test::WindowText(Combo(d));
                     selectionAfterTyping = int(SendMessageA(Combo(d), CB_GETCURSEL, 0, 0));
                     PostButtonClick(d.Handle(), IDOK);
                   }),
@@ -389,7 +379,7 @@ TEST_F(DialogsTest, DeviceTypedTextNamingNoEntryKeepsTheDialogOpen) {
                     d.GotoDlgCtrl(Combo(d));
                     PostKey(VK_DELETE);  // the whole text is selected
                     TypeChars(typed);
-                    took = Window(Combo(d)).GetText();
+                    took = test::WindowText(Combo(d));
                     PostButtonClick(d.Handle(), IDOK);
                     PumpUntil([] { return false; }, 300);
                     stillOpen = IsWindowVisible(d.Handle()) != FALSE;
@@ -411,7 +401,7 @@ TEST_F(DialogsTest, SaveSchemeFieldIsEmptyAtEveryOpening) {
     std::string shown = "?";
     EXPECT_EQ(Run(dialog,
                   [&shown](Dialog& d) {
-                    shown = Window(NameEdit(d)).GetText();
+                    shown = test::WindowText(NameEdit(d));
                     PostChars("Saved");
                     PostKey(VK_RETURN);
                   }),
@@ -476,7 +466,7 @@ TEST_F(DialogsTest, SaveSchemeRefusesEmptyBackslashAndOverlongNames) {
                     seen.stillOpen = IsWindowVisible(d.Handle()) != FALSE;
                     seen.focused = FocusedControlId(d.Handle());
                     SendMessageA(edit, EM_GETSEL, WPARAM(&seen.selStart), LPARAM(&seen.selEnd));
-                    seen.length = Window(edit).GetText().size();
+                    seen.length = test::WindowText(edit).size();
                     // The selection covers the text, so typing replaces it.
                     PostChars("Good");
                     PostKey(VK_RETURN);

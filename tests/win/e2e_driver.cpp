@@ -21,11 +21,20 @@
 #include <vector>
 
 #include "model/map_tables.h"
+#include "tests/support/bytes.h"
+#include "tests/support/real_registry.h"
 #include "tests/support/ui_driver.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using klangrid::test::Bytes;
+using klangrid::test::CreateKey;
+using klangrid::test::DeleteTree;
+using klangrid::test::HasKey;
+using klangrid::test::ReadValue;
+using klangrid::test::RegValue;
+using klangrid::test::SubkeyNames;
+using klangrid::test::ValueNames;
 
 constexpr int kPassed = 0;
 constexpr int kFailed = 1;
@@ -36,80 +45,6 @@ constexpr const char* kDriverKey = "SOFTWARE\\Kestro\\AudioDriver";
 constexpr const char* kMainCaption = "Kestro Ostrel Synthesis Engine";
 constexpr DWORD kWindowTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 10000;
-
-// ---- Registry, below HKEY_LOCAL_MACHINE ---------------------------------
-
-// Deletes a key with everything below it; true when it is gone.
-bool DeleteTree(const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return true;  // nothing there
-  }
-  std::vector<std::string> children;
-  char name[256];
-  for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i) children.push_back(name);
-  RegCloseKey(key);
-  for (const std::string& child : children) DeleteTree(path + "\\" + child);
-  return RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS;
-}
-
-bool CreateKey(const std::string& path) {
-  HKEY key;
-  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-bool KeyExists(const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-std::vector<std::string> SubkeyNames(const std::string& path) {
-  std::vector<std::string> names;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  char name[256];
-  for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i) names.push_back(name);
-  RegCloseKey(key);
-  return names;
-}
-
-std::vector<std::string> ValueNames(const std::string& path) {
-  std::vector<std::string> names;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD size = sizeof name;
-    if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.push_back(name);
-  }
-  RegCloseKey(key);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-struct Value {
-  DWORD type;
-  Bytes data;
-};
-
-std::optional<Value> ReadValue(const std::string& path, const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  Value value{0, Bytes(1024)};
-  DWORD size = DWORD(value.data.size());
-  LONG status = RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return std::nullopt;
-  value.data.resize(size);
-  return value;
-}
 
 // ---- The program under test ---------------------------------------------
 
@@ -246,7 +181,7 @@ void CheckFactoryKey(Session& s) {
     const std::string percussion = SlotValueName("Percussion", slot);
     expected.push_back(instrument);
     expected.push_back(percussion);
-    std::optional<Value> value = ReadValue(kVendorKey, instrument.c_str());
+    std::optional<RegValue> value = ReadValue(kVendorKey, instrument.c_str());
     s.Check(value && value->type == REG_BINARY &&
                 value->data == Bytes(klangrid::kFactoryInstrument[slot],
                                      klangrid::kFactoryInstrument[slot] + klangrid::kInstrumentMaskSize),
@@ -292,7 +227,7 @@ int EscapeOnFreshMachine(Session& s) {
   int result = LaunchAndEscape(s);
   if (result != kPassed) return result;
   CheckFactoryKey(s);
-  s.Check(!KeyExists(kDriverKey), "the driver key was created; it is only ever opened");
+  s.Check(!HasKey(kDriverKey), "the driver key was created; it is only ever opened");
   s.Check(SubkeyNames(kVendorKey).empty(), "a key was created below the vendor key");
   return s.Result();
 }
@@ -486,7 +421,7 @@ void CheckViolinOnThirdDevice(Session& s, const std::string& key) {
   expected.AssignRow(klangrid::RowKind::Instrument, kViolin, 2);
   for (int slot = 0; slot < klangrid::kSlotCount; ++slot) {
     const std::string instrument = SlotValueName("Instrument", slot);
-    std::optional<Value> value = ReadValue(key, instrument.c_str());
+    std::optional<RegValue> value = ReadValue(key, instrument.c_str());
     if (!value || value->data.size() != klangrid::kInstrumentMaskSize) {
       s.Fail(key + ": " + instrument + " missing or of the wrong size");
       continue;
@@ -507,7 +442,7 @@ void CheckViolinOnThirdDevice(Session& s, const std::string& key) {
 void CheckSchemeValue(Session& s, const std::string& name) {
   Bytes expected(20, 0);
   std::memcpy(expected.data(), name.data(), name.size());
-  std::optional<Value> value = ReadValue(kDriverKey, "Scheme");
+  std::optional<RegValue> value = ReadValue(kDriverKey, "Scheme");
   s.Check(value && value->type == REG_SZ && value->data == expected,
           "\"Scheme\" is not \"" + name + "\" in exactly 20 bytes");
 }

@@ -3,9 +3,7 @@
 // fixed device list, and lets a test act on it once it is shown.
 //
 //   store.PutText(...);                                   // seed first
-//   Script().Then(IDD_DEVICE_SELECT, [](ui::Dialog& d) {  // nested dialogs
-//     PostButtonClick(d.Handle(), IDOK);
-//   });
+//   Script().Then(IDD_DEVICE_SELECT, ChooseDevice(2, IDOK));  // nested dialogs
 //   INT_PTR result = RunMainDialog([&](ui::MapperDialog&) {
 //     ClickCell(IDC_INSTRUMENT_LIST, 3, 1);
 //     EXPECT_TRUE(WaitFor([&] { return SelectedRow(IDC_INSTRUMENT_LIST) == 3; }));
@@ -28,6 +26,7 @@
 #include "res/resource.h"
 #include "tests/support/fixed_device_list.h"
 #include "tests/support/memory_store.h"
+#include "tests/support/modal_fixture.h"
 #include "tests/support/store_seeding.h"
 #include "tests/support/ui_driver.h"
 #include "ui/mapper_dialog.h"
@@ -59,37 +58,25 @@ class RefusedInsert {
   int row_;
 };
 
-class MainDialogFixture : public ::testing::Test {
+class MainDialogFixture : public ModalFixture {
  protected:
   using Action = std::function<void(ui::MapperDialog&)>;
+
+  MainDialogFixture() { watchdogSeconds = 20; }
 
   MemoryStore store;
   FixedDeviceList devices;
   MapTables tables;
-  unsigned watchdogSeconds = 20;
-
-  void TearDown() override { script_.reset(); }
-
-  // The script of the next run: add steps for the dialogs the main dialog
-  // will open, in the order they open.
-  DialogScript& Script() {
-    if (!script_) script_ = std::make_unique<DialogScript>();
-    return *script_;
-  }
 
   // Runs MapperDialog on the fixture's tables, store and devices until it
-  // ends; returns DoModal's result (kAbandonedResult when the watchdog or an
-  // unexpected dialog ended it). Every step of the script must have run.
+  // ends, as Run does.
   INT_PTR RunMainDialog(Action act) {
-    Watchdog watchdog(watchdogSeconds);
-    Script().Then(IDD_MAPPER_DIALOG, [this, act](toolkit::Dialog& shown) {
+    ui::MapperDialog mapper(tables, store, devices);
+    const INT_PTR result = Run(mapper, [this, act](toolkit::Dialog& shown) {
       dialog_ = shown.Handle();
       act(static_cast<ui::MapperDialog&>(shown));
     });
-    ui::MapperDialog mapper(tables, store, devices);
-    INT_PTR result = mapper.DoModal();
     dialog_ = nullptr;
-    script_.reset();  // fails the test for steps left waiting
     return result;
   }
 
@@ -123,6 +110,19 @@ class MainDialogFixture : public ::testing::Test {
     return items;
   }
 
+  // Keeps the modal loop going until done holds and the main dialog takes
+  // input again (no dialog or message box of its own is open); false on
+  // timeout.
+  bool Settled(const std::function<bool()>& done) const {
+    return WaitFor([&] { return done() && IsWindowEnabled(MainDialog()); });
+  }
+  // Presses a push button of the main dialog and keeps the loop going until
+  // its command, with any dialogs it opens, has run and done holds.
+  void PressAndSettle(int id, const std::function<bool()>& done = [] { return true; }) const {
+    ASSERT_TRUE(PostButtonClick(MainDialog(), id));
+    EXPECT_TRUE(Settled(done));
+  }
+
   // Keeps the modal loop going until done holds; false on timeout.
   static bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
     return PumpUntil(done, timeoutMs);
@@ -142,25 +142,14 @@ class MainDialogFixture : public ::testing::Test {
     combo.Attach(Item(IDC_SCHEME_COMBO));
     return combo;
   }
-  static std::string TextOf(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-  }
-
-  static std::string CellText(HWND list, int row, int column) {
-    char text[256] = {};
-    ListOf(list).GetItemText(row, column, text, sizeof text);
-    return text;
-  }
   std::string CellText(int listId, int row, int column) const {
-    return CellText(Item(listId), row, column);
+    return test::CellText(Item(listId), row, column);
   }
   // Widths of a list's three columns, left to right.
   std::vector<int> ColumnWidths(int listId) const {
     std::vector<int> widths;
     for (int column = 0; column < 3; ++column) {
-      widths.push_back(List(listId).GetColumnWidth(column));
+      widths.push_back(ColumnWidth(Item(listId), column));
     }
     return widths;
   }
@@ -200,7 +189,6 @@ class MainDialogFixture : public ::testing::Test {
   }
 
  private:
-  std::unique_ptr<DialogScript> script_;
   HWND dialog_ = nullptr;
 };
 

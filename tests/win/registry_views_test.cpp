@@ -20,7 +20,9 @@
 #include "res/resource.h"
 #include "store/registry_layout.h"
 #include "store/win/registry_store.h"
+#include "tests/support/bytes.h"
 #include "tests/support/fixed_device_list.h"
+#include "tests/support/real_registry.h"
 #include "tests/support/ui_driver.h"
 #include "ui/mapper_dialog.h"
 #include "toolkit/combo_box.h"
@@ -29,60 +31,11 @@
 namespace klangrid::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 constexpr REGSAM k32 = KEY_WOW64_32KEY;
 constexpr REGSAM k64 = KEY_WOW64_64KEY;
 constexpr int kSkipped = 77;
 
 std::string SchemePath(const char* scheme) { return std::string(kActiveKeyPath) + "\\" + scheme; }
-
-// ---- The registry, one view named in every call ----------------------------
-
-void DeleteTree(REGSAM view, const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-    return;
-  std::vector<std::string> children;
-  char name[256];
-  for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i)
-    children.push_back(name);
-  RegCloseKey(key);
-  for (const std::string& child : children) DeleteTree(view, path + "\\" + child);
-  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
-}
-
-bool HasKey(REGSAM view, const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
-
-void Put(REGSAM view, const std::string& path, const std::string& name, DWORD type,
-         const Bytes& data) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  if (!name.empty()) RegSetValueExA(key, name.c_str(), 0, type, data.data(), DWORD(data.size()));
-  RegCloseKey(key);
-}
-
-std::optional<Bytes> Get(REGSAM view, const std::string& path, const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  Bytes data(256);
-  DWORD size = DWORD(data.size());
-  const LONG status = RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &size);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return std::nullopt;
-  data.resize(size);
-  return data;
-}
 
 // The driver's key routing every row to slot, with a "Scheme" naming scheme
 // (as the driver's installer would write it: the text and its NUL) and that
@@ -90,15 +43,15 @@ std::optional<Bytes> Get(REGSAM view, const std::string& path, const char* name)
 void SeedDriver(REGSAM view, int slot, const char* scheme) {
   for (int s = 0; s < kSlotCount; ++s) {
     const std::uint8_t fill = s == slot ? 0xFF : 0x00;
-    Put(view, kActiveKeyPath, "Instrument" + std::to_string(s), REG_BINARY,
-        Bytes(kInstrumentMaskSize, fill));
-    Put(view, kActiveKeyPath, "Percussion" + std::to_string(s), REG_BINARY,
-        Bytes(kPercussionMaskSize, fill));
+    ASSERT_TRUE(PutValue(kActiveKeyPath, "Instrument" + std::to_string(s), REG_BINARY,
+                         Bytes(kInstrumentMaskSize, fill), view));
+    ASSERT_TRUE(PutValue(kActiveKeyPath, "Percussion" + std::to_string(s), REG_BINARY,
+                         Bytes(kPercussionMaskSize, fill), view));
   }
   const std::string text(scheme);
-  Put(view, kActiveKeyPath, kSchemeValue, REG_SZ,
-      Bytes(text.c_str(), text.c_str() + text.size() + 1));
-  Put(view, SchemePath(scheme), "", REG_BINARY, {});
+  ASSERT_TRUE(PutValue(kActiveKeyPath, kSchemeValue, REG_SZ,
+                       Bytes(text.c_str(), text.c_str() + text.size() + 1), view));
+  ASSERT_TRUE(PutValue(SchemePath(scheme), "", REG_BINARY, {}, view));
 }
 
 // What OK left in a view's driver's key: it writes the "Scheme" value whole,
@@ -106,12 +59,12 @@ void SeedDriver(REGSAM view, int slot, const char* scheme) {
 void ExpectOkWrote(REGSAM view, int slot, const char* scheme) {
   SCOPED_TRACE(view == k32 ? "32-bit view" : "64-bit view");
   for (int s = 0; s < kSlotCount; ++s) {
-    EXPECT_EQ(Get(view, kActiveKeyPath, ("Instrument" + std::to_string(s)).c_str()),
+    EXPECT_EQ(ReadData(kActiveKeyPath, ("Instrument" + std::to_string(s)).c_str(), view),
               Bytes(kInstrumentMaskSize, s == slot ? 0xFF : 0x00));
   }
   Bytes name(kSchemeValueSize, 0);
   std::copy(scheme, scheme + std::strlen(scheme), name.begin());
-  EXPECT_EQ(Get(view, kActiveKeyPath, kSchemeValue), name);
+  EXPECT_EQ(ReadData(kActiveKeyPath, kSchemeValue, view), name);
 }
 
 // ---- Start-up and OK --------------------------------------------------------
@@ -127,8 +80,8 @@ class RegistryViewsTest : public ::testing::TestWithParam<Seeding> {
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
   static void Clean() {
-    DeleteTree(k32, "SOFTWARE\\Kestro");
-    DeleteTree(k64, "SOFTWARE\\Kestro");
+    DeleteTree("SOFTWARE\\Kestro", k32);
+    DeleteTree("SOFTWARE\\Kestro", k64);
   }
 
   struct Shown {
@@ -154,10 +107,7 @@ class RegistryViewsTest : public ::testing::TestWithParam<Seeding> {
         if (schemes.GetLBText(i, text, sizeof text)) shown.schemes.push_back(text);
         if (i == schemes.GetCurSel()) shown.scheme = text;
       }
-      toolkit::ListCtrl list;
-      list.Attach(GetDlgItem(dialog.Handle(), IDC_INSTRUMENT_LIST));
-      list.GetItemText(0, 2, text, sizeof text);
-      shown.firstRowDevice = text;
+      shown.firstRowDevice = CellText(GetDlgItem(dialog.Handle(), IDC_INSTRUMENT_LIST), 0, 2);
       PostButtonClick(dialog.Handle(), IDOK);
     });
     ui::MapperDialog mapper(tables, registry.Store(), devices);
@@ -186,11 +136,11 @@ TEST_P(RegistryViewsTest, StartUpShowsTheViewOfTheRuleAndOkWritesEveryViewWithTh
     if (view == k64 ? seeding.in64 : seeding.in32) {
       ExpectOkWrote(view, slot, active);
     } else {
-      EXPECT_FALSE(HasKey(view, "SOFTWARE\\Kestro")) << "nothing made in a view without the key";
+      EXPECT_FALSE(HasKey("SOFTWARE\\Kestro", view)) << "nothing made in a view without the key";
     }
   }
-  EXPECT_TRUE(Get(read, SchemePath(active), "Instrument0")) << "the selected scheme, saved too";
-  EXPECT_TRUE(Get(read, kFactoryKeyPath, "Instrument0")) << "the factory key beside";
+  EXPECT_TRUE(ReadData(SchemePath(active), "Instrument0", read)) << "the selected scheme, saved too";
+  EXPECT_TRUE(ReadData(kFactoryKeyPath, "Instrument0", read)) << "the factory key beside";
 }
 
 INSTANTIATE_TEST_SUITE_P(Seedings, RegistryViewsTest,

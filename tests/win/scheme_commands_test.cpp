@@ -22,67 +22,7 @@ namespace {
 
 using Op = MemoryStore::Op;
 
-constexpr const char* kMainCaption = "Kestro Ostrel Synthesis Engine";
 constexpr int kViolin = 40;
-
-// Answers the program's failure messages: each one the main dialog owns is
-// recorded and closed with its OK button. The timer is the thread's, so it
-// fires inside the message box's own modal loop.
-class MessageBoxAnswerer {
- public:
-  struct Shown {
-    std::string text;
-    HWND owner;
-  };
-
-  MessageBoxAnswerer() {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 20, Tick);
-  }
-  ~MessageBoxAnswerer() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const Shown& shown : shown_) texts.push_back(shown.text);
-    return texts;
-  }
-  const std::vector<Shown>& All() const { return shown_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), Visit, 0);
-  }
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM) {
-    char name[16] = {};
-    char caption[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    GetWindowTextA(hwnd, caption, sizeof caption);
-    HWND owner = GetWindow(hwnd, GW_OWNER);
-    // The main dialog has no owner; the small dialogs have captions of
-    // their own. What is left with the main caption is a message box.
-    if (!current_ || std::strcmp(name, "#32770") != 0 || std::strcmp(caption, kMainCaption) != 0 ||
-        !owner || !IsWindowVisible(hwnd) || current_->answered_.count(hwnd)) {
-      return TRUE;
-    }
-    char text[256] = {};
-    GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);  // the message's static
-    current_->answered_.insert(hwnd);
-    current_->shown_.push_back({text, owner});
-    PostButtonClick(hwnd, IDOK);
-    return TRUE;
-  }
-
-  static MessageBoxAnswerer* current_;
-  UINT_PTR timer_ = 0;
-  std::set<HWND> answered_;
-  std::vector<Shown> shown_;
-};
-MessageBoxAnswerer* MessageBoxAnswerer::current_ = nullptr;
 
 // Counts the CBN_SELENDOK notifications the scheme list sends, so a test
 // knows its input reached the handler it means to test.
@@ -109,31 +49,14 @@ class SelEndOkCounter {
 };
 int SelEndOkCounter::count_ = 0;
 
-DialogScript::Action TypeAndPress(std::string text, int button) {
-  return [text, button](toolkit::Dialog& d) {
-    PostChars(text);
-    PostButtonClick(d.Handle(), button);
-  };
-}
-DialogScript::Action Answer(int button) {
-  return [button](toolkit::Dialog& d) { PostButtonClick(d.Handle(), button); };
-}
-
 class SchemeCommandsTest : public MainDialogFixture {
  protected:
   void PutScheme(const std::string& name, const MapTables& maps) { PutMaps(store, SchemePath(name), maps); }
 
   std::vector<std::string> Entries() const { return ComboEntries(Item(IDC_SCHEME_COMBO)); }
   int Selected() const { return SchemeList().GetCurSel(); }
-  std::string ComboText() const { return TextOf(Item(IDC_SCHEME_COMBO)); }
+  std::string ComboText() const { return WindowText(Item(IDC_SCHEME_COMBO)); }
   std::string DeviceShown(int program) const { return CellText(IDC_INSTRUMENT_LIST, program, 2); }
-
-  // Presses a push button of the main dialog and keeps the loop going until
-  // its command, with any dialogs it opens, has run.
-  void Press(int id, const std::function<bool()>& done) {
-    ASSERT_TRUE(PostButtonClick(MainDialog(), id));
-    EXPECT_TRUE(WaitFor(done));
-  }
 
   // Real mouse: drops the scheme list with its button and clicks the entry,
   // so the combo box itself sends CBN_SELENDOK.
@@ -247,7 +170,7 @@ TEST_F(SchemeCommandsTest, SaveAsOfANewNameStoresItLowerCasedAndSelectsIt) {
   RunMainDialog([&](ui::MapperDialog&) {
     ASSERT_FALSE(IsWindowEnabled(Item(IDC_DELETE)));
     tables.AssignRow(RowKind::Instrument, kViolin, 2);
-    Press(IDC_SAVE_AS, [&] { return SchemeList().GetCount() == 1; });
+    PressAndSettle(IDC_SAVE_AS, [&] { return SchemeList().GetCount() == 1; });
     EXPECT_EQ(Entries(), std::vector<std::string>{"jazz"});
     EXPECT_EQ(Selected(), 0);
     EXPECT_EQ(ComboText(), "jazz");
@@ -264,7 +187,7 @@ TEST_F(SchemeCommandsTest, SaveAsCancelledWritesNothing) {
   Script().Then(IDD_SAVE_SCHEME, TypeAndPress("jazz", IDCANCEL));
   RunMainDialog([&](ui::MapperDialog&) {
     store.ClearCalls();
-    Press(IDC_SAVE_AS, [&] { return Script().Pending() == 0 && IsWindowEnabled(MainDialog()); });
+    PressAndSettle(IDC_SAVE_AS, [&] { return Script().Pending() == 0; });
     EXPECT_EQ(SchemeList().GetCount(), 0);
     Leave();
   });
@@ -276,10 +199,10 @@ TEST_F(SchemeCommandsTest, SaveAsOfAnExistingNameCancelledAtTheWarningChangesNot
   PutScheme("blues", MapTables());
   PutScheme("jazz", MapsWith(kViolin, 2));
   store.PutText(kActiveKeyPath, kSchemeValue, "blues");
-  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("JAZZ", IDOK)).Then(IDD_OVERWRITE_CONFIRM, Answer(IDCANCEL));
+  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("JAZZ", IDOK)).Then(IDD_OVERWRITE_CONFIRM, Press(IDCANCEL));
   RunMainDialog([&](ui::MapperDialog&) {
     store.ClearCalls();
-    Press(IDC_SAVE_AS, [&] { return Script().Pending() == 0 && IsWindowEnabled(MainDialog()); });
+    PressAndSettle(IDC_SAVE_AS, [&] { return Script().Pending() == 0; });
     EXPECT_EQ(Entries(), (std::vector<std::string>{"blues", "jazz"}));
     EXPECT_EQ(Selected(), 0);
     Leave();
@@ -292,11 +215,11 @@ TEST_F(SchemeCommandsTest, SaveAsOfAnExistingNameConfirmedRewritesItAndSelectsIt
   PutScheme("blues", MapTables());
   PutScheme("jazz", MapTables());
   store.PutText(kActiveKeyPath, kSchemeValue, "blues");
-  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("JAZZ", IDOK)).Then(IDD_OVERWRITE_CONFIRM, Answer(IDOK));
+  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("JAZZ", IDOK)).Then(IDD_OVERWRITE_CONFIRM, Press(IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
     tables.AssignRow(RowKind::Instrument, kViolin, 2);
     store.ClearCalls();
-    Press(IDC_SAVE_AS, [&] { return Selected() == 1; });
+    PressAndSettle(IDC_SAVE_AS, [&] { return Selected() == 1; });
     EXPECT_EQ(Entries(), (std::vector<std::string>{"blues", "jazz"}));
     Leave();
   });
@@ -307,10 +230,10 @@ TEST_F(SchemeCommandsTest, SaveAsOfAnExistingNameConfirmedRewritesItAndSelectsIt
 
 TEST_F(SchemeCommandsTest, SaveAsFindsASchemeStoredUnderOtherCapitalsAndNeverListsItTwice) {
   PutScheme("Jazz", MapTables());  // made outside the program
-  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("jazz", IDOK)).Then(IDD_OVERWRITE_CONFIRM, Answer(IDOK));
+  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("jazz", IDOK)).Then(IDD_OVERWRITE_CONFIRM, Press(IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
     tables.AssignRow(RowKind::Instrument, kViolin, 2);
-    Press(IDC_SAVE_AS, [&] { return Selected() == 0; });
+    PressAndSettle(IDC_SAVE_AS, [&] { return Selected() == 0; });
     EXPECT_EQ(Entries(), std::vector<std::string>{"Jazz"});
     Leave();
   });
@@ -326,7 +249,7 @@ TEST_F(SchemeCommandsTest, SaveAsWhoseKeyCannotBeCreatedSaysSoAndLeavesTheListAs
   Script().Then(IDD_SAVE_SCHEME, TypeAndPress("Jazz", IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
     mainDialog = MainDialog();
-    Press(IDC_SAVE_AS, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
+    PressAndSettle(IDC_SAVE_AS, [&] { return boxes.All().size() == 1; });
     EXPECT_EQ(SchemeList().GetCount(), 0);
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_SCHEME_COMBO)));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_DELETE)));
@@ -344,7 +267,7 @@ TEST_F(SchemeCommandsTest, SaveAsWhoseValuesCannotBeWrittenSaysSoAndLeavesNoHalf
   MessageBoxAnswerer boxes;
   Script().Then(IDD_SAVE_SCHEME, TypeAndPress("jazz", IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
-    Press(IDC_SAVE_AS, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
+    PressAndSettle(IDC_SAVE_AS, [&] { return boxes.All().size() == 1; });
     EXPECT_TRUE(Entries().empty());
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_SCHEME_COMBO)));
     Leave();
@@ -374,13 +297,13 @@ TEST_F(SchemeCommandsTest, DeleteAfterTheWarningRemovesTheSchemeAndLoadsTheDefau
   PutScheme("jazz", MapsWith(kViolin, 2));
   PutMaps(store, kActiveKeyPath, MapsWith(kViolin, 2));
   store.PutText(kActiveKeyPath, kSchemeValue, "jazz");
-  Script().Then(IDD_DELETE_CONFIRM, Answer(IDCANCEL)).Then(IDD_DELETE_CONFIRM, Answer(IDOK));
+  Script().Then(IDD_DELETE_CONFIRM, Press(IDCANCEL)).Then(IDD_DELETE_CONFIRM, Press(IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
-    Press(IDC_DELETE, [&] { return Script().Pending() == 1 && IsWindowEnabled(MainDialog()); });
+    PressAndSettle(IDC_DELETE, [&] { return Script().Pending() == 1; });
     EXPECT_EQ(Entries(), (std::vector<std::string>{"blues", "jazz"}));
     EXPECT_TRUE(store.HasKey(SchemePath("jazz"))) << "Cancel at the warning";
 
-    Press(IDC_DELETE, [&] { return SchemeList().GetCount() == 1; });
+    PressAndSettle(IDC_DELETE, [&] { return SchemeList().GetCount() == 1; });
     EXPECT_EQ(Entries(), std::vector<std::string>{"blues"});
     EXPECT_EQ(Selected(), -1);
     EXPECT_TRUE(SameMaps(tables, MapTables()));
@@ -395,9 +318,9 @@ TEST_F(SchemeCommandsTest, DeletingTheLastSchemeDisablesTheListAndDelete) {
   PutScheme("jazz", MapsWith(kViolin, 2));
   PutMaps(store, kActiveKeyPath, MapsWith(kViolin, 2));
   store.PutText(kActiveKeyPath, kSchemeValue, "jazz");
-  Script().Then(IDD_DELETE_CONFIRM, Answer(IDOK));
+  Script().Then(IDD_DELETE_CONFIRM, Press(IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
-    Press(IDC_DELETE, [&] { return SchemeList().GetCount() == 0; });
+    PressAndSettle(IDC_DELETE, [&] { return SchemeList().GetCount() == 0; });
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_SCHEME_COMBO)));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_DELETE)));
     EXPECT_EQ(ComboText(), "");
@@ -417,9 +340,9 @@ TEST_F(SchemeCommandsTest, DeleteWhoseKeyCannotBeDeletedSaysSoAndKeepsEntryAndMa
   store.PutText(kActiveKeyPath, kSchemeValue, "jazz");
   store.FailOn(Op::DeleteKey, SchemePath("jazz"));
   MessageBoxAnswerer boxes;
-  Script().Then(IDD_DELETE_CONFIRM, Answer(IDOK));
+  Script().Then(IDD_DELETE_CONFIRM, Press(IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
-    Press(IDC_DELETE, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
+    PressAndSettle(IDC_DELETE, [&] { return boxes.All().size() == 1; });
     EXPECT_EQ(Entries(), std::vector<std::string>{"jazz"});
     EXPECT_EQ(Selected(), 0);
     EXPECT_TRUE(SameMaps(tables, MapsWith(kViolin, 2)));
@@ -434,13 +357,27 @@ TEST_F(SchemeCommandsTest, DeleteOfASchemeAlreadyGoneRemovesTheEntry) {
   PutScheme("jazz", MapTables());
   store.PutText(kActiveKeyPath, kSchemeValue, "jazz");
   MessageBoxAnswerer boxes;
-  Script().Then(IDD_DELETE_CONFIRM, Answer(IDOK));
+  Script().Then(IDD_DELETE_CONFIRM, Press(IDOK));
   RunMainDialog([&](ui::MapperDialog&) {
     store.DeleteKey(SchemePath("jazz").c_str());  // deleted by someone else meanwhile
-    Press(IDC_DELETE, [&] { return SchemeList().GetCount() == 0; });
+    PressAndSettle(IDC_DELETE, [&] { return SchemeList().GetCount() == 0; });
     Leave();
   });
   EXPECT_TRUE(boxes.All().empty());
+}
+
+// A scheme made in this session is listed once and goes again with Delete.
+TEST_F(SchemeCommandsTest, SchemeSavedThenDeletedInOneSessionLeavesNoKeyAndNoEntry) {
+  Script().Then(IDD_SAVE_SCHEME, TypeAndPress("Jazz", IDOK)).Then(IDD_DELETE_CONFIRM, Press(IDOK));
+  RunMainDialog([&](ui::MapperDialog&) {
+    PressAndSettle(IDC_SAVE_AS, [&] { return Entries() == std::vector<std::string>{"jazz"}; });
+    EXPECT_EQ(Selected(), 0);
+    PressAndSettle(IDC_DELETE, [&] { return Entries().empty(); });
+    EXPECT_EQ(Selected(), -1);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_DELETE)));
+    PostKey(VK_ESCAPE);
+  });
+  EXPECT_FALSE(store.HasKey(SchemePath("jazz")));
 }
 
 // ---- Default and OK -----------------------------------------------------------
@@ -452,7 +389,7 @@ TEST_F(SchemeCommandsTest, DefaultLoadsTheFactoryMapsAndOkWritesThemWithAnEmptyS
   const INT_PTR result = RunMainDialog([&](ui::MapperDialog&) {
     ASSERT_EQ(Selected(), 0);
     store.ClearCalls();
-    Press(IDC_DEFAULT, [&] { return DeviceShown(kViolin) == kDefaultDeviceNames[1]; });
+    PressAndSettle(IDC_DEFAULT, [&] { return DeviceShown(kViolin) == kDefaultDeviceNames[1]; });
     EXPECT_EQ(Selected(), -1);
     EXPECT_EQ(ComboText(), "");
     EXPECT_TRUE(SameMaps(tables, MapTables()));
@@ -473,7 +410,7 @@ TEST_F(SchemeCommandsTest, ADrumRowTheListRefusesOnRefillIsReportedOnce) {
   MessageBoxAnswerer boxes;
   RunMainDialog([&](ui::MapperDialog&) {
     RefusedInsert refused(Item(IDC_DRUM_LIST), 10);
-    Press(IDC_DEFAULT, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
+    PressAndSettle(IDC_DEFAULT, [&] { return boxes.All().size() == 1; });
     EXPECT_EQ(List(IDC_INSTRUMENT_LIST).GetItemCount(), kInstrumentRows);
     EXPECT_EQ(List(IDC_DRUM_LIST).GetItemCount(), 10);
     EXPECT_EQ(CellText(IDC_DRUM_LIST, 9, 0), NumberText(RowKind::Percussion, 9));
@@ -568,7 +505,7 @@ TEST_F(SchemeCommandsTest, OkThatCannotStoreTheMapsSaysSoAndKeepsTheDialogOpen) 
       mainDialog = MainDialog();
       tables.AssignRow(RowKind::Instrument, kViolin, 2);
       c.inject(store);
-      Press(IDOK, [&] { return boxes.All().size() == 1 && IsWindowEnabled(MainDialog()); });
+      PressAndSettle(IDOK, [&] { return boxes.All().size() == 1; });
       EXPECT_TRUE(IsWindowVisible(MainDialog()));
       EXPECT_EQ(tables.SlotOf(RowKind::Instrument, kViolin), 2) << "the edit is still there";
       // Once the store takes the writes again, OK goes through.

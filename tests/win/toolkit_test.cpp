@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/modal_fixture.h"
 #include "tests/support/ui_driver.h"
 #include "toolkit/application.h"
 #include "toolkit/combo_box.h"
@@ -26,18 +27,7 @@ using test::FocusedControlId;
 using test::PostChars;
 using test::PostKey;
 
-class ToolkitTest : public ::testing::Test {
- protected:
-  ~ToolkitTest() override { Dialog::SetMainWindow(nullptr); }
-
-  INT_PTR Run(Dialog& dialog, DialogScript::Action action) {
-    script_.Then(dialog.TemplateId(), std::move(action));
-    return dialog.DoModal();
-  }
-
-  test::Watchdog watchdog_{10};
-  DialogScript script_;
-};
+using ToolkitTest = test::ModalFixture;
 
 // A plain visible top-level window to own the dialogs, as the main dialog does.
 class OwnerWindow {
@@ -185,7 +175,7 @@ TEST_F(ToolkitTest, TextGoesIntoTheFieldAtOpeningAndBackOnOkOnly) {
   std::string shown;
   EXPECT_EQ(Run(dialog,
                 [&shown](Dialog& d) {
-                  shown = Window(d.Item(IDC_SCHEME_NAME)).GetText();
+                  shown = test::WindowText(d.Item(IDC_SCHEME_NAME));
                   PostKey(VK_END);
                   PostChars("!");
                   PostKey(VK_RETURN);
@@ -300,8 +290,8 @@ TEST_F(ToolkitTest, SortedComboSortsAddedEntriesButNotInsertedOnes) {
     const char* names[] = {"delta", "Alpha", "charlie"};
     for (int i = 0; i < 3; ++i) combo.InsertString(i, names[i]);
     inserted = test::ComboEntries(combo.Handle());
-    found = combo.FindStringExact("ALPHA");
-    missing = combo.FindStringExact("alph");
+    found = int(combo.Send(CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("ALPHA")));
+    missing = int(combo.Send(CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("alph")));
     char small[5];
     shortBuffer = combo.GetLBText(0, small, sizeof small);  // "delta" needs 6 bytes
     cut = small;

@@ -21,18 +21,18 @@ constexpr const char* kMapsNotShownText = "Not every row of the maps could be sh
 void MapperDialog::OnSchemeSelEndOk(toolkit::Message&) { LoadSelectedScheme(); }
 
 void MapperDialog::LoadSelectedScheme() {
-  if (LoadDefaultsPending == 0) {
-    // The list also ends "accepted" after text was typed into its edit
-    // field; then no entry is selected and there is nothing to load.
-    const int index = schemeList_.GetCurSel();
-    char name[kSchemeNameSize];
-    if (index < 0 || !schemeList_.GetLBText(index, name, sizeof name)) return;
-    LoadScheme(store_, name, tables_);
-  } else {
-    LoadDefaultsPending = 0;
-    schemeList_.SetCurSel(-1);
-    LoadFactoryMaps(store_, tables_);
-  }
+  // The list also ends "accepted" after text was typed into its edit
+  // field; then no entry is selected and there is nothing to load.
+  const int index = schemeList_.GetCurSel();
+  char name[kSchemeNameSize];
+  if (index < 0 || !schemeList_.GetLBText(index, name, sizeof name)) return;
+  LoadScheme(store_, name, tables_);
+  RefillLists();
+}
+
+void MapperDialog::LoadDefaults() {
+  schemeList_.SetCurSel(-1);
+  LoadFactoryMaps(store_, tables_);
   RefillLists();
 }
 
@@ -44,10 +44,7 @@ void MapperDialog::RefillLists() {
 
 void MapperDialog::ReportMapsNotShown() { ReportFailure(kMapsNotShownText); }
 
-void MapperDialog::OnDefaultScheme(toolkit::Message&) {
-  LoadDefaultsPending = 1;
-  LoadSelectedScheme();
-}
+void MapperDialog::OnDefaultScheme(toolkit::Message&) { LoadDefaults(); }
 
 void MapperDialog::OnSaveAs(toolkit::Message&) {
   SaveSchemeDialog ask;
@@ -89,8 +86,7 @@ void MapperDialog::OnDeleteScheme(toolkit::Message&) {
 
   schemeList_.DeleteString(index);
   if (schemeList_.GetCount() == 0) SetSchemeControlsEnabled(false);
-  toolkit::Message none{WM_COMMAND, 0, 0};
-  OnDefaultScheme(none);
+  LoadDefaults();
 }
 
 void MapperDialog::OnOK() {
@@ -122,7 +118,7 @@ void MapperDialog::SetSchemeControlsEnabled(bool enable) {
     // have nowhere to go.
     const HWND focus = GetFocus();
     if (focus == deleteButton || focus == schemeList_.Handle() || IsChild(schemeList_.Handle(), focus))
-      Send(WM_NEXTDLGCTL, WPARAM(Item(IDC_SAVE_AS)), TRUE);
+      GotoDlgCtrl(Item(IDC_SAVE_AS));
   }
   toolkit::Window(deleteButton).Enable(enable);
   schemeList_.Enable(enable);
