@@ -137,6 +137,7 @@ class Parser {
       if (length == 0 || *line == ';') continue;
       FileError error = Join(line, length);
       if (error != FileError::kNone) return {error, number_};
+      if (logicalLength_ == 0) continue;  // only continuation marks: a blank line
       error = ParseLine(number);
       if (error != FileError::kNone)
         return {error, error == FileError::kMissingValue ? sectionLine_ : number};

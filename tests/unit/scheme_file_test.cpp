@@ -91,6 +91,7 @@ TEST_F(SchemeFile, EveryFormTheRegistryEditorWritesOrReadsIsAccepted) {
       u"\"Instrument0\"=hex:00,01,02,03,04,05,06,07,\\\n"
       u"    08,09,0A,0B,0C,0D,0E,0F\n"
       u"  ;and more\n"
+      u" \\\n\\\n\n"  // continuation marks alone make a blank line
       u"\"Instrument1\"=hex(3):20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f\r"
       u"\"Percussion1\"=hex: 30, 31, 32, 33, 34, 35\r\n"
       u"\"Instrument2\"=hex:40,41,42,43,44,45,46,47,48,49,4a,4b,4c,4d,4e,ff\r\n"
