@@ -182,6 +182,14 @@ bool PostChars(const std::string& text) {
   return true;
 }
 
+bool TypeChars(const std::string& text) {
+  if (!PostChars(text)) return false;
+  // One pass of the pump takes every message queued so far.
+  int passes = 0;
+  PumpUntil([&passes] { return passes++ > 0; });
+  return true;
+}
+
 bool PostButtonClick(HWND dialog, int id) {
   HWND button = GetDlgItem(dialog, id);
   return button && PostMessageA(button, BM_CLICK, 0, 0);

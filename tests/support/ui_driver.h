@@ -76,6 +76,9 @@ void PumpFor(DWORD ms);
 bool PostKey(UINT vk);
 // Posts one WM_CHAR per byte of text to the focused window.
 bool PostChars(const std::string& text);
+// PostChars, then processes them. A control may refuse some (an edit that
+// does not scroll stops at its width): read back what it took.
+bool TypeChars(const std::string& text);
 // Posts BM_CLICK to control id of the dialog: the button clicks itself.
 bool PostButtonClick(HWND dialog, int id);
 // Posts WM_SYSCOMMAND SC_CLOSE, as a click on the close box does.

@@ -22,6 +22,7 @@ using test::PostChars;
 using test::PostClose;
 using test::PostKey;
 using test::PumpUntil;
+using test::TypeChars;
 
 class DialogsTest : public ::testing::Test {
  protected:
@@ -343,22 +344,25 @@ TEST_F(DialogsTest, DeviceThirdEntryThenCancellingGivesCancel) {
 
 TEST_F(DialogsTest, DeviceTypedNameTakesThatSlotIgnoringCase) {
   MapTables tables = TablesWithDefaultNames();
-  for (auto [typed, slot] : {std::pair{"roland mpu-401", 1}, {"YAMAHA OPL2/OPL3 SYNTHESIS", 2},
+  // The field's edit does not scroll, so it refuses what does not fit its
+  // width: these fit at any of the fonts a Windows or Wine system picks.
+  for (auto [typed, slot] : {std::pair{"roland mpu-401", 1}, {"yamaha opl2/opl3 synthesis", 2},
                              {"Software Wave Table Synthesis", 0}}) {
     SCOPED_TRACE(typed);
     DeviceSelectDialog dialog(tables);
     int selectionAfterTyping = 0;
+    std::string took;
     EXPECT_EQ(Run(dialog,
-                  [&, typed = typed](Dialog& d) {
+                  [&](Dialog& d) {
                     d.GotoDlgCtrl(Combo(d));
                     PostKey(VK_DELETE);  // the whole text is selected
-                    PumpUntil([&] { return Window(Combo(d)).GetText().empty(); });
-                    PostChars(typed);
-                    PumpUntil([&] { return Window(Combo(d)).GetText() == typed; });
+                    TypeChars(typed);
+                    took = Window(Combo(d)).GetText();
                     selectionAfterTyping = int(SendMessageA(Combo(d), CB_GETCURSEL, 0, 0));
                     PostButtonClick(d.Handle(), IDOK);
                   }),
               IDOK);
+    ASSERT_EQ(took, typed) << "the field refused characters";
     EXPECT_EQ(selectionAfterTyping, -1) << "typing should have cleared the selection";
     EXPECT_EQ(dialog.GetSelectedSlot(), slot);
   }
@@ -366,21 +370,24 @@ TEST_F(DialogsTest, DeviceTypedNameTakesThatSlotIgnoringCase) {
 
 TEST_F(DialogsTest, DeviceTypedTextNamingNoEntryKeepsTheDialogOpen) {
   MapTables tables = TablesWithDefaultNames();
-  // A name of the full 31 characters: text one longer would match it once cut.
-  const std::string fullName = "Kestro External MIDI Port 1-2-3";
+  // A name of the full 31 characters, text one longer would match it once
+  // cut to the name's size. Narrow letters, so that the field takes all 32.
+  const std::string fullName(kDeviceNameSize - 1, 'I');
   CopyBounded(tables.deviceNames[1], kDeviceNameSize, fullName.c_str());
-  const std::string tooLong = fullName + "4";
+  const std::string tooLong = fullName + "I";
   // A trailing blank is enough to name no entry.
-  for (const char* typed : {"Software Wave Table Synthesis ", "Some other synth", "", tooLong.c_str()}) {
+  for (const char* typed : {"Roland MPU-401 ", "Some other synth", "", tooLong.c_str()}) {
     SCOPED_TRACE(typed);
     DeviceSelectDialog dialog(tables);
     bool stillOpen = false;
     int focused = 0;
+    std::string took;
     EXPECT_EQ(Run(dialog,
                   [&](Dialog& d) {
                     d.GotoDlgCtrl(Combo(d));
                     PostKey(VK_DELETE);  // the whole text is selected
-                    PostChars(typed);
+                    TypeChars(typed);
+                    took = Window(Combo(d)).GetText();
                     PostButtonClick(d.Handle(), IDOK);
                     PumpUntil([] { return false; }, 300);
                     stillOpen = IsWindowVisible(d.Handle()) != FALSE;
@@ -388,6 +395,7 @@ TEST_F(DialogsTest, DeviceTypedTextNamingNoEntryKeepsTheDialogOpen) {
                     PostKey(VK_ESCAPE);
                   }),
               IDCANCEL);
+    ASSERT_EQ(took, typed) << "the field refused characters";
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(focused, IDC_DEVICE_COMBO);
   }
