@@ -107,6 +107,7 @@ void MapsToRecord(const MapTables& tables, SchemeRecord& record);
 // no UTF-16 form or holds a control character, which would end its line.
 bool WriteSchemeFile(const SchemeRecords& schemes, AnsiCodePage& codePage, ByteArray& out);
 
+// The numbers are fixed: the program's messages are indexed by them.
 enum class FileError {
   kNone,
   kUnreadable,     // not text in a form the reader knows (or memory ran out)
