@@ -3,7 +3,8 @@
 # first use), never in the user's own. Usage: wine-run.sh ARCH PREFIX PROGRAM
 # [ARGS], ARCH being win32 or win64 (see wine-env.sh).
 set -e
-. "$(dirname "$0")/wine-env.sh" "$1" "$2"
+. "$(dirname "$0")/wine-env.sh"
+klangrid_wine_env "$1" "$2"
 prefix="$2"
 shift 2
 mkdir -p "$prefix"

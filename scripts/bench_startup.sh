@@ -45,12 +45,13 @@ echo "== sizes: KLANGRID.EXE $(stat -c %s "$program") bytes, EMPTY_DIALOG.EXE $(
 
 # Everything that needs a display runs on one virtual display, the prefix's
 # desktop process included.
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -s "$PWD/cmake" "$KLANGRID_WINE_ARCH" "$prefix" "$runs" \
+klangrid_xvfb_run bash -s "$PWD/cmake" "$KLANGRID_WINE_ARCH" "$prefix" "$runs" \
   "$launcher" "$empty" "$template" "$program" <<'EOF'
 set -euo pipefail
 cmake_dir=$1 arch=$2 prefix=$3 runs=$4 launcher=$5 empty=$6 template=$7 program=$8
+. "$cmake_dir/wine-env.sh"
 wine_run() { "$cmake_dir/wine-run.sh" "$arch" "$prefix" "$@"; }
-key='HKLM\SOFTWARE\Kestro\AudioDriver'
+key=$klangrid_driver_key
 # As a machine in use has it: the driver's key with the maps, device names,
 # the active scheme and three schemes, so start-up reads what it reads there.
 wine_run reg add "$key" /v Instrument0 /t REG_BINARY /d ffffffffffffffffffffffffffffffff /f >/dev/null
@@ -70,7 +71,7 @@ status=0
 # card; the launcher's own messages stay.
 wine_run "$launcher" "$runs" "$empty" "$template" "$program" \
   2> >(grep -v '^ALSA lib' >&2) | tr -d '\r' || status=$?
-. "$cmake_dir/wine-env.sh" "$arch" "$prefix"
+klangrid_wine_env "$arch" "$prefix"
 timeout 30 "$WINESERVER" -w || wineserver -k || true
 exit $status
 EOF

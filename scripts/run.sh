@@ -15,8 +15,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 log=build/run.log
-caption="Kestro Ostrel Synthesis Engine"
-driver_key='HKLM\SOFTWARE\Kestro\AudioDriver'
+. cmake/wine-env.sh
+driver_key=$klangrid_driver_key
 
 print_active_configuration() {
   echo "== ${driver_key}"
@@ -33,11 +33,11 @@ print_active_configuration() {
 # Second half, on the virtual display that the first half started:
 # run.sh --headless WINE_ARCH PREFIX PROGRAM
 if [ "${1:-}" = "--headless" ]; then
-  . cmake/wine-env.sh "$2" "$3"
+  klangrid_wine_env "$2" "$3"
   exe=$4
   wine "$exe" >>"$log" 2>&1 &
   program=$!
-  if ! window=$(timeout 60 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n 1); then
+  if ! window=$(timeout 60 xdotool search --sync --onlyvisible --name "^${klangrid_caption}\$" | head -n 1); then
     echo "run: the program's window did not appear; see $log" >&2
     kill "$program" 2>/dev/null || true
     exit 1
@@ -65,7 +65,7 @@ if [ "$KLANGRID_WINE_ARCH" = win32 ]; then
 else
   prefix=$PWD/build/run-prefix64
 fi
-. cmake/wine-env.sh "$KLANGRID_WINE_ARCH" "$prefix"
+klangrid_wine_env "$KLANGRID_WINE_ARCH" "$prefix"
 
 cmake --preset "$KLANGRID_WINDOWS_PRESET" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target klangrid
@@ -85,8 +85,7 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
-    bash "$PWD/scripts/run.sh" --headless "$KLANGRID_WINE_ARCH" "$prefix" "$exe"
+  klangrid_xvfb_run bash "$PWD/scripts/run.sh" --headless "$KLANGRID_WINE_ARCH" "$prefix" "$exe"
 else
   wine "$exe" >>"$log" 2>&1 || true
   print_active_configuration

@@ -117,10 +117,70 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
 fi
 
+# A mirror mid-sync can leave the 32-bit security index unreadable while the
+# 64-bit one reads: some 64-bit libraries are then installed at a security
+# version that the i386 lists lack, and a 32-bit library of the same package
+# must have the same version, so apt gives up. Second try: the release suite
+# as target, where every i386 package is listed, and, for each package of
+# wine32's dependency closure whose installed 64-bit version has no i386
+# version of that number (or newer) in the lists, the i386 file of exactly
+# that version, fetched from the archive's pool beside the 64-bit one. (That file
+# has no checksum in a readable index; it comes from the same archive and
+# source as the signed 64-bit one, and only test hosts take this path.)
+install_wine32_from_release_and_pool() {
+  local suite closure listed stale=() uris=() debs=() uri
+  suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$suite" ] || return 1
+  closure=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
+              --no-breaks --no-replaces --no-enhances "$wine32" 2>/dev/null |
+            sed -n 's/^\([a-z0-9][^ <>]*:i386\)$/\1/p' | sort -u)
+  # "name version" for every i386 version in the lists (one apt call: each
+  # loads the whole cache).
+  listed=$(apt-cache show $closure 2>/dev/null | awk '/^Package:/ {p = $2} /^Version:/ {print p, $2}')
+  # Installed 64-bit packages that must match their 32-bit twin's version,
+  # and whose twin is listed at no version as new: apt upgrades the 64-bit
+  # one to a newer twin by itself, but never downgrades it to an older one.
+  local name version other newer
+  while read -r name version; do
+    newer=""
+    while read -r other; do
+      if dpkg --compare-versions "$other" ge "$version"; then newer=1; break; fi
+    done < <(awk -v p="$name" '$1 == p {print $2}' <<<"$listed")
+    [ -n "$newer" ] || stale+=("$name:amd64=$version")
+  done < <(
+    dpkg-query -W -f='${Package} ${Version} ${Architecture} ${Multi-Arch} ${db:Status-Status}\n' |
+      awk -v closure="$closure" -v listed="$listed" '
+        BEGIN { n = split(closure, c, "\n"); for (i = 1; i <= n; i++) { sub(/:i386$/, "", c[i]); want[c[i]] = 1 }
+                n = split(listed, l, "\n"); for (i = 1; i <= n; i++) have[l[i]] = 1 }
+        $3 == "amd64" && $4 == "same" && $5 == "installed" && ($1 in want) && !(($1 " " $2) in have) {
+          print $1, $2 }')
+  if [ ${#stale[@]} -gt 0 ]; then
+    # 'URI' FILE SIZE HASH, a line each; the i386 file lies beside the amd64 one.
+    mapfile -t uris < <(apt-get download --print-uris "${stale[@]}" 2>>"$apt_log" |
+                        sed -n "s/^'\([^']*\)_amd64\.deb' \([^ ]*\)_amd64\.deb .*/\1_i386.deb \2_i386.deb/p")
+    [ ${#uris[@]} -eq ${#stale[@]} ] || return 1
+    mkdir -p build/setup-debs
+    for uri in "${uris[@]}"; do
+      debs+=("$PWD/build/setup-debs/${uri##* }")
+      [ -s "${debs[-1]}" ] || /usr/lib/apt/apt-helper download-file "${uri% *}" "${debs[-1]}" >>"$apt_log" 2>&1 ||
+        return 1
+    done
+  fi
+  echo "setup: the plain install of $wine32 failed; trying again from the $suite suite," \
+       "with ${#debs[@]} i386 package(s) from the archive's pool at the installed 64-bit version" \
+       "${stale[*]:+(${stale[*]%%:amd64=*})}" >&2
+  run_apt install -y --no-install-recommends -t "$suite" "$wine32" "${debs[@]}"
+}
+
 if [ "$want_wine32" = 1 ]; then
   echo "setup: installing $wine32 (32-bit Wine, to test the i686 build)" >&2
-  if run_apt install -y --no-install-recommends "$wine32"; then
+  if run_apt install -y --no-install-recommends "$wine32" || install_wine32_from_release_and_pool; then
     rm -f "$wine32_failed"
+    if klangrid_wine32_runs; then
+      echo "setup: $wine32 installed; 32-bit Wine starts" >&2
+    else
+      echo "setup: $wine32 installed, but 32-bit Wine does not start here" >&2
+    fi
   else
     reason="apt-get install failed${update_failed:+ after apt-get update failed}"
     echo "$reason" >"$wine32_failed"

@@ -15,17 +15,19 @@ bash scripts/setup.sh
 . scripts/windows-arch.sh
 klangrid_windows_arch
 
-jobs=$(nproc)
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 fuzz_runs=${KLANGRID_FUZZ_RUNS:-200000}
+skipped_log=build/skipped.txt
+: >"$skipped_log"
 
-# ctest in a build tree, on a virtual display; then the reason of every test
-# it skipped, which ctest itself does not print.
-run_ctest() {
-  local dir=$1 status=0
-  shift
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$dir" --output-on-failure --output-junit ctest.xml "$@" || status=$?
-  python3 - "$dir/ctest.xml" <<'EOF' || true
+# One build tree: its workflow preset configures, builds and runs its tests
+# (on a virtual display for the Windows ones); then the reason of every test
+# ctest skipped, which ctest itself does not print.
+run_workflow() {
+  local preset=$1 dir=$2 status=0
+  klangrid_xvfb_run cmake --workflow --preset "$preset" || status=$?
+  [ -f "$dir/ctest.xml" ] || return $status
+  python3 - "$dir/ctest.xml" <<'PY' | tee -a "$skipped_log" || true
 import sys, xml.etree.ElementTree as tree
 for case in tree.parse(sys.argv[1]).getroot().iter("testcase"):
     if case.get("status") != "notrun":
@@ -34,47 +36,40 @@ for case in tree.parse(sys.argv[1]).getroot().iter("testcase"):
     said = [line for line in output if "skip" in line.lower()] or output or ["(no reason given)"]
     reason = said[-1][len("skipped:"):].strip() if said[-1].lower().startswith("skipped:") else said[-1]
     print(f"skipped: {case.get('name')}: {reason}")
-EOF
+PY
   return $status
 }
 
 echo "== native"
-cmake --preset native >/dev/null
-cmake --build --preset native -j"$jobs"
-ctest --preset native -j"$jobs"
+CTEST_PARALLEL_LEVEL=$(nproc) cmake --workflow --preset native
 # The failure sweep says how many cases it ran; ctest keeps passing output in its log.
 grep -h '^scheme sweep:' build/native/Testing/Temporary/LastTest.log || true
 
 echo "== sanitizers"
-cmake --preset sanitize >/dev/null
-cmake --build --preset sanitize -j"$jobs"
-ctest --preset sanitize -j"$jobs"
+CTEST_PARALLEL_LEVEL=$(nproc) cmake --workflow --preset sanitize
 
 echo "== fuzz ($fuzz_runs runs)"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$jobs"
+cmake --workflow --preset fuzz
 mkdir -p build/fuzz/corpus
 build/fuzz/tests/fuzz/startup_fuzzer -runs="$fuzz_runs" -seed=1 -max_len=4096 \
   build/fuzz/corpus tests/fuzz/seeds 2>&1 | tail -n 3
 
 echo "== windows: $KLANGRID_WINDOWS_ARCH build under ${KLANGRID_WINE_ARCH#win}-bit Wine ($KLANGRID_WINDOWS_BUILD)"
-cmake --preset "$KLANGRID_WINDOWS_PRESET" >/dev/null
-cmake --build --preset "$KLANGRID_WINDOWS_PRESET" -j"$jobs"
-run_ctest "$KLANGRID_WINDOWS_BUILD" --timeout 300
+run_workflow "$KLANGRID_WINDOWS_PRESET" "$KLANGRID_WINDOWS_BUILD"
 
 echo "== release (what users get, i686: size, imports, installer)"
-cmake --preset release >/dev/null
-cmake --build --preset release -j"$jobs"
-run_ctest build/release -R '^(release_|installer$)'
+run_workflow release build/release
 
 if [ "$KLANGRID_WINDOWS_ARCH" = x86_64 ]; then
   # The x86 installer cannot run here; the same test on an amd64 installer
   # around the x86-64 program still exercises the installer's logic.
   echo "== release-x64 (not shipped: the installer's test under 64-bit Wine)"
-  cmake --preset release-x64 >/dev/null
-  cmake --build --preset release-x64 -j"$jobs"
-  run_ctest build/release64 -R '^installer$'
+  run_workflow release-x64 build/release64
 fi
 
-echo "== all tests done in $(( $(date +%s) - start )) s ($KLANGRID_WINDOWS_ARCH build under" \
-     "${KLANGRID_WINE_ARCH#win}-bit Wine)"
+echo "== all tests done in $(( $(date +%s) - start )) s: the $KLANGRID_WINDOWS_ARCH build under" \
+     "${KLANGRID_WINE_ARCH#win}-bit Wine ($KLANGRID_WINDOWS_BUILD)"
+if [ -s "$skipped_log" ]; then
+  echo "== not run on this host, and why:"
+  sed 's/^skipped: /  /' "$skipped_log"
+fi

@@ -1,6 +1,6 @@
 # Sourced by the scripts that build and run the Windows program: which
-# Windows build this host can run under Wine. Sourced from the top of the
-# source tree.
+# Windows build this host can run under Wine. Sourced by bash scripts, from
+# anywhere.
 #
 #   klangrid_kernel_runs_32bit   true when the kernel runs 32-bit x86 programs
 #   klangrid_wine32_runs         true when 32-bit Wine is installed and starts
@@ -10,17 +10,14 @@
 # choice (and fails, saying why, when that one cannot run here); otherwise it
 # picks i686 where 32-bit Wine runs and x86_64 elsewhere. It sets
 #   KLANGRID_WINDOWS_ARCH    i686 or x86_64
-#   KLANGRID_WINE_ARCH       win32 or win64 (for cmake/wine-env.sh)
+#   KLANGRID_WINE_ARCH       win32 or win64 (for klangrid_wine_env, cmake/wine-env.sh)
 #   KLANGRID_WINE_LOADER     that Wine's loader
 #   KLANGRID_WINDOWS_PRESET  and KLANGRID_WINDOWS_BUILD: the Debug build tree
 #   KLANGRID_RELEASE_PRESET  and KLANGRID_RELEASE_BUILD: the Release build tree
 # The program users get is the i686 one either way; x86_64 is how its tests
 # run where 32-bit code cannot.
 
-klangrid_wine32_loader=/usr/lib/wine/wine
-klangrid_wine32_server=/usr/lib/wine/wineserver32
-klangrid_wine64_loader=/usr/lib/wine/wine64
-klangrid_wine64_server=/usr/lib/wine/wineserver64
+. "$(dirname "${BASH_SOURCE[0]}")/../cmake/wine-env.sh"
 
 # Some virtual machines' kernels have no 32-bit user mode at all. The probe is
 # the smallest static i386 program: an ELF header, one loadable segment, and
@@ -41,14 +38,6 @@ klangrid_kernel_runs_32bit() {
   (exec "$(cd "$dir" && pwd)/${probe##*/}") 2>/dev/null || status=$?
   rm -f "$probe"
   [ "$status" -eq 42 ]
-}
-
-klangrid_wine32_runs() {
-  [ -x "$klangrid_wine32_loader" ] && "$klangrid_wine32_server" --version >/dev/null 2>&1
-}
-
-klangrid_wine64_runs() {
-  [ -x "$klangrid_wine64_loader" ] && "$klangrid_wine64_server" --version >/dev/null 2>&1
 }
 
 # Why 32-bit Wine cannot run here, in a few words; empty when it can. DIR as

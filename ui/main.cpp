@@ -48,6 +48,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const int parsed = klangrid::ParseCommandLine(__argc - 1, __argv + 1, &command);
   if (parsed != klangrid::kExitOk) return parsed;
   if (command.action != klangrid::CommandAction::kDialog) return RunSwitches(command);
-  klangrid::ui::Application* app = klangrid::ui::Application::Current();
+  klangrid::toolkit::Application* app = klangrid::toolkit::Application::Current();
   return app ? app->Run() : 0;
 }

@@ -2,7 +2,7 @@
 
 #include "model/gm_names.h"
 #include "ui/secondary_dialogs.h"
-#include "ui/toolkit/dpi.h"
+#include "toolkit/dpi.h"
 
 namespace klangrid::ui {
 namespace {
@@ -23,7 +23,7 @@ constexpr MapColumn kMapColumns[] = {
 
 // MulDiv rounds, so 45 pixels become 68 at 144 DPI rather than 67.
 int ScaledWidth(const MapColumn& column, UINT dpi) {
-  return MulDiv(column.width, int(dpi), int(kDesignDpi));
+  return MulDiv(column.width, int(dpi), int(toolkit::kDesignDpi));
 }
 
 constexpr int kNameColumn = 1;
@@ -32,7 +32,7 @@ constexpr int kDeviceColumn = 2;
 // Row under a client point in any column, or -1. Unlike LVM_HITTEST this
 // also answers for the name and device columns, and it follows horizontal
 // scrolling, where a fixed x inside the first column would miss the row.
-int RowAtAnyColumn(const ListCtrl& list, POINT point) {
+int RowAtAnyColumn(const toolkit::ListCtrl& list, POINT point) {
   LVHITTESTINFO info{};
   info.pt = point;
   int row = int(list.Send(LVM_SUBITEMHITTEST, 0, LPARAM(&info)));
@@ -51,7 +51,7 @@ int RowAtAnyColumn(const ListCtrl& list, POINT point) {
 
 }  // namespace
 
-void InsertMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, UINT dpi) {
+void InsertMapColumns(const toolkit::ListCtrl& instrumentList, const toolkit::ListCtrl& drumList, UINT dpi) {
   int index = 0;
   for (const MapColumn& column : kMapColumns) {
     const int width = ScaledWidth(column, dpi);
@@ -61,7 +61,7 @@ void InsertMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, 
   }
 }
 
-void ScaleMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, UINT dpi) {
+void ScaleMapColumns(const toolkit::ListCtrl& instrumentList, const toolkit::ListCtrl& drumList, UINT dpi) {
   int index = 0;
   for (const MapColumn& column : kMapColumns) {
     instrumentList.SetColumnWidth(index, ScaledWidth(column, dpi));
@@ -70,7 +70,7 @@ void ScaleMapColumns(const ListCtrl& instrumentList, const ListCtrl& drumList, U
   }
 }
 
-void FillMapList(const ListCtrl& list, RowKind kind, MapTables& tables) {
+void FillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
   // With redraw on, every insert repaints the list: seconds for a refill
   // under a slow display instead of milliseconds.
   list.SetRedraw(false);
@@ -97,13 +97,13 @@ void FillMapList(const ListCtrl& list, RowKind kind, MapTables& tables) {
   InvalidateRect(list.Handle(), nullptr, TRUE);
 }
 
-void RefillMapList(const ListCtrl& list, RowKind kind, MapTables& tables) {
+void RefillMapList(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
   list.SetRedraw(false);
   list.DeleteAllItems();
   FillMapList(list, kind, tables);
 }
 
-void SelectRowOnClick(const ListCtrl& list) {
+void SelectRowOnClick(const toolkit::ListCtrl& list) {
   // The notification carries no position of its own; the cursor has not
   // moved since the click in any way that matters to a person.
   POINT point{};
@@ -125,12 +125,12 @@ void SelectRowOnClick(const ListCtrl& list) {
   list.SetItem(item);
 }
 
-void AssignFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& tables) {
+void AssignFromDeviceDialog(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
   SelectRowOnClick(list);
   AssignSelectionFromDeviceDialog(list, kind, tables);
 }
 
-void AssignSelectionFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTables& tables) {
+void AssignSelectionFromDeviceDialog(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables) {
   if (list.GetSelectedCount() == 0) return;
 
   DeviceSelectDialog dialog(tables, GetParent(list.Handle()));
@@ -145,7 +145,7 @@ void AssignSelectionFromDeviceDialog(const ListCtrl& list, RowKind kind, MapTabl
   }
 }
 
-void RouteRow(const ListCtrl& list, RowKind kind, MapTables& tables, int row, DeviceSlot slot) {
+void RouteRow(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables, int row, DeviceSlot slot) {
   if (slot < 0 || slot >= kSlotCount || row < 0 || row >= RowCount(kind)) return;
   list.SetItemText(row, kDeviceColumn, tables.DeviceName(slot));
   tables.AssignRow(kind, row, slot);

@@ -3,11 +3,11 @@
 #include "devices/midi_output_enumerator.h"
 #include "model/map_tables.h"
 #include "store/settings_store.h"
-#include "ui/toolkit/application.h"
+#include "toolkit/application.h"
 
 namespace klangrid::ui {
 
-class MapperApp : public Application {
+class MapperApp : public toolkit::Application {
  public:
   // The program hands in the process-wide tables, the registry and the
   // system's MIDI outputs; a test may hand in stand-ins.

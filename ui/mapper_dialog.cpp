@@ -6,7 +6,7 @@
 #include "store/scheme_operations.h"
 #include "ui/map_lists.h"
 #include "ui/secondary_dialogs.h"
-#include "ui/toolkit/dpi.h"
+#include "toolkit/dpi.h"
 
 namespace klangrid::ui {
 namespace {
@@ -38,7 +38,7 @@ BOOL CALLBACK FindMainDialog(HWND window, LPARAM found) {
 
 struct MapperDialogMessages {
   using D = MapperDialog;
-  static constexpr MessageEntry<D> kTable[] = {
+  static constexpr toolkit::MessageEntry<D> kTable[] = {
       {WM_SYSCOMMAND, 0, 0, &D::OnSysCommand},
       {WM_PAINT, 0, 0, &D::OnPaint},
       {WM_QUERYDRAGICON, 0, 0, &D::OnQueryDragIcon},
@@ -60,7 +60,7 @@ struct MapperDialogMessages {
 
 MapperDialog::MapperDialog(MapTables& tables, SettingsStore& store, MidiOutputEnumerator& outputs,
                            HWND owner)
-    : Dialog(IDD_MAPPER_DIALOG, owner), tables_(tables), store_(store), outputs_(outputs) {}
+    : toolkit::Dialog(IDD_MAPPER_DIALOG, owner), tables_(tables), store_(store), outputs_(outputs) {}
 
 // The icons are loaded at the window's DPI, so they are not shared ones;
 // the window that showed them is gone by now.
@@ -69,18 +69,18 @@ MapperDialog::~MapperDialog() {
   if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
-void MapperDialog::DoDataExchange(DataExchange& dx) {
+void MapperDialog::DoDataExchange(toolkit::DataExchange& dx) {
   DDX_Control(dx, IDC_SCHEME_COMBO, schemeList_);
   DDX_Control(dx, IDC_INSTRUMENT_LIST, instrumentList_);
   DDX_Control(dx, IDC_DRUM_LIST, drumList_);
 }
 
-bool MapperDialog::OnMessage(Message& message) {
+bool MapperDialog::OnMessage(toolkit::Message& message) {
   return Route(*this, MapperDialogMessages::kTable, message);
 }
 
 BOOL MapperDialog::OnInitDialog() {
-  Dialog::OnInitDialog();
+  toolkit::Dialog::OnInitDialog();
   // Dialogs opened without an owner (About) are owned by this one.
   SetMainWindow(hwnd_);
 
@@ -92,7 +92,7 @@ BOOL MapperDialog::OnInitDialog() {
     AppendSystemMenuItem(systemMenu, kImportCommand, IDS_IMPORT_SCHEMES);
   }
   SetPropA(hwnd_, kMainDialogMark, hwnd_);
-  const UINT dpi = WindowDpi(hwnd_);
+  const UINT dpi = toolkit::WindowDpi(hwnd_);
   SetIcons(dpi);
 
   LoadDefaultsPending = 0;
@@ -127,7 +127,7 @@ int MapperDialog::FindScheme(const char* name) const {
   return -1;
 }
 
-void MapperDialog::OnSysCommand(Message& message) {
+void MapperDialog::OnSysCommand(toolkit::Message& message) {
   switch (UINT(message.wParam) & kSysCommandIdMask) {
     case kAboutCommand: {
       AboutDialog about;
@@ -145,7 +145,7 @@ void MapperDialog::OnSysCommand(Message& message) {
   }
 }
 
-void MapperDialog::OnPaint(Message& message) {
+void MapperDialog::OnPaint(toolkit::Message& message) {
   if (!IsIconic(hwnd_)) {
     message.handled = false;
     return;
@@ -163,9 +163,9 @@ void MapperDialog::OnPaint(Message& message) {
   EndPaint(hwnd_, &paint);
 }
 
-void MapperDialog::OnQueryDragIcon(Message& message) { message.result = LRESULT(icon_); }
+void MapperDialog::OnQueryDragIcon(toolkit::Message& message) { message.result = LRESULT(icon_); }
 
-void MapperDialog::OnDpiChanged(Message& message) {
+void MapperDialog::OnDpiChanged(toolkit::Message& message) {
   // The system's rectangle keeps the dialog where the user dropped it, at
   // the size it has at the new scale.
   const RECT* suggested = reinterpret_cast<const RECT*>(message.lParam);
@@ -185,8 +185,8 @@ void MapperDialog::OnDpiChanged(Message& message) {
 }
 
 void MapperDialog::SetIcons(UINT dpi) {
-  HICON bigIcon = LoadIconForDpi(IDR_MAINFRAME, false, dpi);
-  HICON smallIcon = LoadIconForDpi(IDR_MAINFRAME, true, dpi);
+  HICON bigIcon = toolkit::LoadIconForDpi(IDR_MAINFRAME, false, dpi);
+  HICON smallIcon = toolkit::LoadIconForDpi(IDR_MAINFRAME, true, dpi);
   Send(WM_SETICON, ICON_BIG, LPARAM(bigIcon));
   Send(WM_SETICON, ICON_SMALL, LPARAM(smallIcon));
   // Only now that the window no longer shows them.
@@ -196,27 +196,27 @@ void MapperDialog::SetIcons(UINT dpi) {
   smallIcon_ = smallIcon;
 }
 
-void MapperDialog::OnInstrumentDblClk(Message& message) {
+void MapperDialog::OnInstrumentDblClk(toolkit::Message& message) {
   AssignFromDeviceDialog(instrumentList_, RowKind::Instrument, tables_);
   message.result = 0;
 }
 
-void MapperDialog::OnDrumDblClk(Message& message) {
+void MapperDialog::OnDrumDblClk(toolkit::Message& message) {
   AssignFromDeviceDialog(drumList_, RowKind::Percussion, tables_);
   message.result = 0;
 }
 
-void MapperDialog::OnInstrumentClick(Message& message) {
+void MapperDialog::OnInstrumentClick(toolkit::Message& message) {
   SelectRowOnClick(instrumentList_);
   message.result = 0;
 }
 
-void MapperDialog::OnDrumClick(Message& message) {
+void MapperDialog::OnDrumClick(toolkit::Message& message) {
   SelectRowOnClick(drumList_);
   message.result = 0;
 }
 
-void MapperDialog::OnDestroy(Message& message) {
+void MapperDialog::OnDestroy(toolkit::Message& message) {
   // Later dialogs must not be owned by a window that is gone.
   if (MainWindow() == hwnd_) SetMainWindow(nullptr);
   RemovePropA(hwnd_, kMainDialogMark);

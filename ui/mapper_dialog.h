@@ -4,13 +4,13 @@
 #include "model/map_tables.h"
 #include "store/registry_layout.h"
 #include "store/settings_store.h"
-#include "ui/toolkit/combo_box.h"
-#include "ui/toolkit/dialog.h"
-#include "ui/toolkit/list_ctrl.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/dialog.h"
+#include "toolkit/list_ctrl.h"
 
 namespace klangrid::ui {
 
-class MapperDialog : public Dialog {
+class MapperDialog : public toolkit::Dialog {
  public:
   MapperDialog(MapTables& tables, SettingsStore& store, MidiOutputEnumerator& outputs,
                HWND owner = nullptr);
@@ -22,39 +22,39 @@ class MapperDialog : public Dialog {
 
  protected:
   BOOL OnInitDialog() override;
-  void DoDataExchange(DataExchange& dx) override;
-  bool OnMessage(Message& message) override;
+  void DoDataExchange(toolkit::DataExchange& dx) override;
+  bool OnMessage(toolkit::Message& message) override;
   void OnOK() override;  // scheme commands
 
  private:
   friend struct MapperDialogMessages;
 
   // Window chores.
-  void OnSysCommand(Message& message);
-  void OnPaint(Message& message);
-  void OnQueryDragIcon(Message& message);
+  void OnSysCommand(toolkit::Message& message);
+  void OnPaint(toolkit::Message& message);
+  void OnQueryDragIcon(toolkit::Message& message);
   // Per-monitor awareness: the dialog moved to a monitor of another scale.
-  void OnDpiChanged(Message& message);
+  void OnDpiChanged(toolkit::Message& message);
   // Big and small icons at the sizes for dpi; the previous ones are destroyed.
   void SetIcons(UINT dpi);
   // Map lists.
-  void OnInstrumentDblClk(Message& message);
-  void OnDrumDblClk(Message& message);
-  void OnInstrumentClick(Message& message);
-  void OnDrumClick(Message& message);
+  void OnInstrumentDblClk(toolkit::Message& message);
+  void OnDrumDblClk(toolkit::Message& message);
+  void OnInstrumentClick(toolkit::Message& message);
+  void OnDrumClick(toolkit::Message& message);
   // The row menu (row_menu.cpp).
-  void OnInstrumentRClick(Message& message);
-  void OnDrumRClick(Message& message);
-  void OnContextMenu(Message& message);
-  void OnDestroy(Message& message);
+  void OnInstrumentRClick(toolkit::Message& message);
+  void OnDrumRClick(toolkit::Message& message);
+  void OnContextMenu(toolkit::Message& message);
+  void OnDestroy(toolkit::Message& message);
   // Index of the scheme entry that names the same key as name (compared as
   // key names); -1 for none and for an empty name.
   int FindScheme(const char* name) const;
   // Scheme commands.
-  void OnSaveAs(Message& message);
-  void OnSchemeSelEndOk(Message& message);
-  void OnDefaultScheme(Message& message);
-  void OnDeleteScheme(Message& message);
+  void OnSaveAs(toolkit::Message& message);
+  void OnSchemeSelEndOk(toolkit::Message& message);
+  void OnDefaultScheme(toolkit::Message& message);
+  void OnDeleteScheme(toolkit::Message& message);
   void LoadSelectedScheme();
   void RefillLists();
   // The scheme list and Delete go together: both off while no scheme exists.
@@ -71,9 +71,9 @@ class MapperDialog : public Dialog {
   SettingsStore& store_;
   MidiOutputEnumerator& outputs_;
 
-  ComboBox schemeList_;
-  ListCtrl instrumentList_;
-  ListCtrl drumList_;
+  toolkit::ComboBox schemeList_;
+  toolkit::ListCtrl instrumentList_;
+  toolkit::ListCtrl drumList_;
   int LoadDefaultsPending = 0;
   HICON icon_ = nullptr;  // big; also the minimised image
   HICON smallIcon_ = nullptr;

@@ -7,7 +7,7 @@
 #include "res/resource.h"
 #include "ui/map_lists.h"
 #include "ui/mapper_dialog.h"
-#include "ui/toolkit/menu.h"
+#include "toolkit/menu.h"
 
 namespace klangrid::ui {
 namespace {
@@ -54,7 +54,7 @@ void GroupLabel(RowKind kind, int row, RowRange range, char* text, DWORD size) {
 }
 
 // The three device names in slot order, with a bullet on current.
-void AppendDevices(const Menu& menu, const MapTables& tables, UINT firstId, DeviceSlot current) {
+void AppendDevices(const toolkit::Menu& menu, const MapTables& tables, UINT firstId, DeviceSlot current) {
   for (DeviceSlot slot = 0; slot < kSlotCount; ++slot) {
     char text[kMenuTextSize];
     CopyMenuText(text, sizeof text, tables.DeviceName(slot));
@@ -66,7 +66,7 @@ void AppendDevices(const Menu& menu, const MapTables& tables, UINT firstId, Devi
 
 }  // namespace
 
-void OpenRowMenu(const ListCtrl& list, RowKind kind, MapTables& tables, MenuPlace place) {
+void OpenRowMenu(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables, MenuPlace place) {
   const int row = list.GetNextItem(-1, LVNI_SELECTED);
   if (row < 0 || row >= RowCount(kind)) return;
 
@@ -87,8 +87,8 @@ void OpenRowMenu(const ListCtrl& list, RowKind kind, MapTables& tables, MenuPlac
     return;
   }
 
-  PopupMenu menu;
-  Menu group = Menu::CreatePopup();
+  toolkit::PopupMenu menu;
+  toolkit::Menu group = toolkit::Menu::CreatePopup();
   if (!menu.Handle() || !group.Handle()) {
     if (group.Handle()) group.Destroy();
     return;
@@ -118,19 +118,19 @@ void OpenRowMenu(const ListCtrl& list, RowKind kind, MapTables& tables, MenuPlac
   }
 }
 
-void MapperDialog::OnInstrumentRClick(Message& message) {
+void MapperDialog::OnInstrumentRClick(toolkit::Message& message) {
   SelectRowOnClick(instrumentList_);
   OpenRowMenu(instrumentList_, RowKind::Instrument, tables_, MenuPlace::AtCursor);
   message.result = 1;  // handled: the list sends no WM_CONTEXTMENU after it
 }
 
-void MapperDialog::OnDrumRClick(Message& message) {
+void MapperDialog::OnDrumRClick(toolkit::Message& message) {
   SelectRowOnClick(drumList_);
   OpenRowMenu(drumList_, RowKind::Percussion, tables_, MenuPlace::AtCursor);
   message.result = 1;
 }
 
-void MapperDialog::OnContextMenu(Message& message) {
+void MapperDialog::OnContextMenu(toolkit::Message& message) {
   // Shift+F10 and the menu key arrive with the position -1, -1; a mouse
   // click on a list has been handled as NM_RCLICK.
   const bool fromKeyboard = GET_X_LPARAM(message.lParam) == -1 && GET_Y_LPARAM(message.lParam) == -1;

@@ -3,7 +3,7 @@
 // belongs to (its General MIDI family; in the drum list every note), to one
 // of the three devices, or choose one in the device dialog.
 #include "model/map_tables.h"
-#include "ui/toolkit/list_ctrl.h"
+#include "toolkit/list_ctrl.h"
 
 namespace klangrid::ui {
 
@@ -14,6 +14,6 @@ enum class MenuPlace {
 
 // Opens the menu for the list's selected row and carries out the choice;
 // opens nothing when no row is selected.
-void OpenRowMenu(const ListCtrl& list, RowKind kind, MapTables& tables, MenuPlace place);
+void OpenRowMenu(const toolkit::ListCtrl& list, RowKind kind, MapTables& tables, MenuPlace place);
 
 }  // namespace klangrid::ui

@@ -17,7 +17,7 @@ constexpr const char* kApplyFailedText = "The configuration could not be applied
 
 }  // namespace
 
-void MapperDialog::OnSchemeSelEndOk(Message&) { LoadSelectedScheme(); }
+void MapperDialog::OnSchemeSelEndOk(toolkit::Message&) { LoadSelectedScheme(); }
 
 void MapperDialog::LoadSelectedScheme() {
   if (LoadDefaultsPending == 0) {
@@ -40,12 +40,12 @@ void MapperDialog::RefillLists() {
   RefillMapList(drumList_, RowKind::Percussion, tables_);
 }
 
-void MapperDialog::OnDefaultScheme(Message&) {
+void MapperDialog::OnDefaultScheme(toolkit::Message&) {
   LoadDefaultsPending = 1;
   LoadSelectedScheme();
 }
 
-void MapperDialog::OnSaveAs(Message&) {
+void MapperDialog::OnSaveAs(toolkit::Message&) {
   SaveSchemeDialog ask;
   if (ask.DoModal() != IDOK) return;
 
@@ -74,7 +74,7 @@ int MapperDialog::AddScheme(const char* name) {
   return index;
 }
 
-void MapperDialog::OnDeleteScheme(Message&) {
+void MapperDialog::OnDeleteScheme(toolkit::Message&) {
   const int index = schemeList_.GetCurSel();
   if (index < 0) return;
 
@@ -89,7 +89,7 @@ void MapperDialog::OnDeleteScheme(Message&) {
 
   schemeList_.DeleteString(index);
   if (schemeList_.GetCount() == 0) SetSchemeControlsEnabled(false);
-  Message none{WM_COMMAND, 0, 0};
+  toolkit::Message none{WM_COMMAND, 0, 0};
   OnDefaultScheme(none);
 }
 
@@ -103,7 +103,7 @@ void MapperDialog::OnOK() {
   switch (ApplyConfiguration(store_, tables_, name)) {
     case ApplyResult::kApplied:
     case ApplyResult::kNoDriverKey:
-      Dialog::OnOK();
+      toolkit::Dialog::OnOK();
       return;
     // The dialog stays open: closing would drop the user's edits unseen.
     case ApplyResult::kActiveNotWritten:
@@ -124,7 +124,7 @@ void MapperDialog::SetSchemeControlsEnabled(bool enable) {
     if (focus == deleteButton || focus == schemeList_.Handle() || IsChild(schemeList_.Handle(), focus))
       Send(WM_NEXTDLGCTL, WPARAM(Item(IDC_SAVE_AS)), TRUE);
   }
-  Window(deleteButton).Enable(enable);
+  toolkit::Window(deleteButton).Enable(enable);
   schemeList_.Enable(enable);
 }
 

@@ -7,17 +7,17 @@
 
 namespace klangrid::ui {
 
-AboutDialog::AboutDialog() : Dialog(IDD_ABOUTBOX) {}
+AboutDialog::AboutDialog() : toolkit::Dialog(IDD_ABOUTBOX) {}
 
 DeviceSelectDialog::DeviceSelectDialog(const MapTables& tables, HWND owner)
-    : Dialog(IDD_DEVICE_SELECT, owner), tables_(tables) {}
+    : toolkit::Dialog(IDD_DEVICE_SELECT, owner), tables_(tables) {}
 
-void DeviceSelectDialog::DoDataExchange(DataExchange& dx) {
+void DeviceSelectDialog::DoDataExchange(toolkit::DataExchange& dx) {
   DDX_Control(dx, IDC_DEVICE_COMBO, DeviceCombo);
 }
 
 BOOL DeviceSelectDialog::OnInitDialog() {
-  Dialog::OnInitDialog();
+  toolkit::Dialog::OnInitDialog();
   SelectedSlot = 0;
   // Explicit positions keep the entries in slot order although the combo
   // sorts what it is given by CB_ADDSTRING: an entry's index is its slot.
@@ -49,12 +49,12 @@ void DeviceSelectDialog::OnOK() {
     return;
   }
   SelectedSlot = slot;
-  Dialog::OnOK();
+  toolkit::Dialog::OnOK();
 }
 
-SaveSchemeDialog::SaveSchemeDialog(HWND owner) : Dialog(IDD_SAVE_SCHEME, owner) {}
+SaveSchemeDialog::SaveSchemeDialog(HWND owner) : toolkit::Dialog(IDD_SAVE_SCHEME, owner) {}
 
-void SaveSchemeDialog::DoDataExchange(DataExchange& dx) {
+void SaveSchemeDialog::DoDataExchange(toolkit::DataExchange& dx) {
   DDX_Text(dx, IDC_SCHEME_NAME, SchemeName);
 }
 
@@ -68,22 +68,22 @@ void SaveSchemeDialog::OnOK() {
   // cut so would pass as short enough.
   const int length = GetWindowTextLengthA(edit);
   char typed[kMaxSchemeNameChars + 1] = {};
-  Window(edit).GetText(typed, int(sizeof typed));
+  toolkit::Window(edit).GetText(typed, int(sizeof typed));
   if (length == 0 || length > kMaxSchemeNameChars || std::strchr(typed, '\\')) {
     MessageBeep(MB_OK);
     GotoDlgCtrl(edit);
     return;
   }
-  Dialog::OnOK();
+  toolkit::Dialog::OnOK();
 }
 
-OverwriteConfirmDialog::OverwriteConfirmDialog(HWND owner) : Dialog(IDD_OVERWRITE_CONFIRM, owner) {}
+OverwriteConfirmDialog::OverwriteConfirmDialog(HWND owner) : toolkit::Dialog(IDD_OVERWRITE_CONFIRM, owner) {}
 
-void OverwriteConfirmDialog::OnOK() { Dialog::OnOK(); }
+void OverwriteConfirmDialog::OnOK() { toolkit::Dialog::OnOK(); }
 
 // Callers test for 1 only; every way of cancelling gives 0.
 void OverwriteConfirmDialog::OnCancel() { EndDialog(0); }
 
-DeleteConfirmDialog::DeleteConfirmDialog(HWND owner) : Dialog(IDD_DELETE_CONFIRM, owner) {}
+DeleteConfirmDialog::DeleteConfirmDialog(HWND owner) : toolkit::Dialog(IDD_DELETE_CONFIRM, owner) {}
 
 }  // namespace klangrid::ui

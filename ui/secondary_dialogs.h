@@ -3,12 +3,12 @@
 #include <cstddef>
 
 #include "model/map_tables.h"
-#include "ui/toolkit/combo_box.h"
-#include "ui/toolkit/dialog.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/dialog.h"
 
 namespace klangrid::ui {
 
-class AboutDialog : public Dialog {
+class AboutDialog : public toolkit::Dialog {
  public:
   AboutDialog();
 };
@@ -16,7 +16,7 @@ class AboutDialog : public Dialog {
 // Lists the three device names in slot order; after IDOK GetSelectedSlot()
 // is always 0, 1 or 2. Text typed into the combo counts when it names an
 // entry (ignoring case); other text keeps the dialog open.
-class DeviceSelectDialog : public Dialog {
+class DeviceSelectDialog : public toolkit::Dialog {
  public:
   explicit DeviceSelectDialog(const MapTables& tables, HWND owner = nullptr);
   int GetSelectedSlot() const { return SelectedSlot; }
@@ -24,17 +24,17 @@ class DeviceSelectDialog : public Dialog {
  protected:
   BOOL OnInitDialog() override;
   void OnOK() override;
-  void DoDataExchange(DataExchange& dx) override;
+  void DoDataExchange(toolkit::DataExchange& dx) override;
 
  private:
   const MapTables& tables_;
-  ComboBox DeviceCombo;
+  toolkit::ComboBox DeviceCombo;
   int SelectedSlot = 0;
 };
 
 // Asks for a scheme name: at most kMaxSchemeNameChars characters, not empty,
 // no backslash; blanks and capitals pass unchanged.
-class SaveSchemeDialog : public Dialog {
+class SaveSchemeDialog : public toolkit::Dialog {
  public:
   static constexpr int kMaxSchemeNameChars = 19;
   explicit SaveSchemeDialog(HWND owner = nullptr);
@@ -42,11 +42,11 @@ class SaveSchemeDialog : public Dialog {
 
  protected:
   void OnOK() override;
-  void DoDataExchange(DataExchange& dx) override;
+  void DoDataExchange(toolkit::DataExchange& dx) override;
 };
 
 // Ends with 1 for OK and 0 for every way of cancelling.
-class OverwriteConfirmDialog : public Dialog {
+class OverwriteConfirmDialog : public toolkit::Dialog {
  public:
   explicit OverwriteConfirmDialog(HWND owner = nullptr);
 
@@ -55,7 +55,7 @@ class OverwriteConfirmDialog : public Dialog {
   void OnCancel() override;
 };
 
-class DeleteConfirmDialog : public Dialog {
+class DeleteConfirmDialog : public toolkit::Dialog {
  public:
   explicit DeleteConfirmDialog(HWND owner = nullptr);
 };

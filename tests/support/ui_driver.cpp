@@ -56,7 +56,7 @@ std::vector<Step>* gSteps = nullptr;
 
 struct Armed {
   HWND hwnd;
-  ui::Dialog* dialog;
+  toolkit::Dialog* dialog;
   std::size_t step;
 };
 std::vector<Armed> gArmed;
@@ -78,7 +78,7 @@ void CALLBACK StepTick(HWND hwnd, UINT, UINT_PTR id, DWORD) {
   }
 }
 
-void OnDialogShown(ui::Dialog& dialog) {
+void OnDialogShown(toolkit::Dialog& dialog) {
   if (!gSteps) return;
   for (std::size_t i = 0; i < gSteps->size(); ++i) {
     Step& step = (*gSteps)[i];
@@ -114,11 +114,11 @@ DialogScript::DialogScript() {
   EXPECT_EQ(gSteps, nullptr) << "only one DialogScript at a time";
   gSteps = new std::vector<Step>;
   gArmed.clear();
-  ui::Dialog::SetShownHook(OnDialogShown);
+  toolkit::Dialog::SetShownHook(OnDialogShown);
 }
 
 DialogScript::~DialogScript() {
-  ui::Dialog::SetShownHook(nullptr);
+  toolkit::Dialog::SetShownHook(nullptr);
   for (const Step& step : *gSteps) {
     if (!step.done) ADD_FAILURE() << "dialog " << step.templateId << " was expected but never answered";
   }

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit/dialog.h"
+#include "toolkit/dialog.h"
 
 namespace klangrid::test {
 
@@ -53,7 +53,7 @@ class Watchdog {
 // Only one script at a time.
 class DialogScript {
  public:
-  using Action = std::function<void(ui::Dialog&)>;
+  using Action = std::function<void(toolkit::Dialog&)>;
   DialogScript();
   ~DialogScript();
   DialogScript(const DialogScript&) = delete;

@@ -23,6 +23,8 @@ using test::PostClose;
 using test::PostKey;
 using test::PumpUntil;
 using test::TypeChars;
+using toolkit::Dialog;
+using toolkit::Window;
 
 class DialogsTest : public ::testing::Test {
  protected:

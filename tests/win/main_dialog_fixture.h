@@ -31,8 +31,8 @@
 #include "tests/support/store_seeding.h"
 #include "tests/support/ui_driver.h"
 #include "ui/mapper_dialog.h"
-#include "ui/toolkit/combo_box.h"
-#include "ui/toolkit/list_ctrl.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/list_ctrl.h"
 
 namespace klangrid::test {
 
@@ -59,7 +59,7 @@ class MainDialogFixture : public ::testing::Test {
   // unexpected dialog ended it). Every step of the script must have run.
   INT_PTR RunMainDialog(Action act) {
     Watchdog watchdog(watchdogSeconds);
-    Script().Then(IDD_MAPPER_DIALOG, [this, act](ui::Dialog& shown) {
+    Script().Then(IDD_MAPPER_DIALOG, [this, act](toolkit::Dialog& shown) {
       dialog_ = shown.Handle();
       act(static_cast<ui::MapperDialog&>(shown));
     });
@@ -108,14 +108,14 @@ class MainDialogFixture : public ::testing::Test {
   // The running main dialog and its controls.
   HWND MainDialog() const { return dialog_; }
   HWND Item(int id) const { return GetDlgItem(dialog_, id); }
-  static ui::ListCtrl ListOf(HWND window) {
-    ui::ListCtrl list;
+  static toolkit::ListCtrl ListOf(HWND window) {
+    toolkit::ListCtrl list;
     list.Attach(window);
     return list;
   }
-  ui::ListCtrl List(int id) const { return ListOf(Item(id)); }
-  ui::ComboBox SchemeList() const {
-    ui::ComboBox combo;
+  toolkit::ListCtrl List(int id) const { return ListOf(Item(id)); }
+  toolkit::ComboBox SchemeList() const {
+    toolkit::ComboBox combo;
     combo.Attach(Item(IDC_SCHEME_COMBO));
     return combo;
   }

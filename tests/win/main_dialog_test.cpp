@@ -420,7 +420,7 @@ TEST_F(MainDialogTest, ClickBelowTheLastRowSelectsNothingAndItsDoubleClickOpensN
   // end it and fail the test.
   RunMainDialog([&](ui::MapperDialog&) {
     // Leave three rows, so there is room below the last one.
-    ui::ListCtrl drums = List(IDC_DRUM_LIST);
+    toolkit::ListCtrl drums = List(IDC_DRUM_LIST);
     while (drums.GetItemCount() > 3) SendMessageA(drums.Handle(), LVM_DELETEITEM, 3, 0);
     ClickCell(IDC_DRUM_LIST, 1, 1);
     EXPECT_TRUE(WaitFor([&] { return SelectedRow(IDC_DRUM_LIST) == 1; }));
@@ -447,7 +447,7 @@ TEST_F(MainDialogTest, ClickBelowTheLastRowSelectsNothingAndItsDoubleClickOpensN
 
 // Answers the device dialog by choosing slot and pressing button.
 DialogScript::Action ChooseDevice(int slot, int button) {
-  return [slot, button](ui::Dialog& d) {
+  return [slot, button](toolkit::Dialog& d) {
     SendDlgItemMessageA(d.Handle(), IDC_DEVICE_COMBO, CB_SETCURSEL, WPARAM(slot), 0);
     PostButtonClick(d.Handle(), button);
   };
@@ -494,7 +494,7 @@ TEST_F(MainDialogTest, DrumRowMovesBetweenSlotsAndEveryOtherRowKeepsItsText) {
 
 TEST_F(MainDialogTest, CancelInTheDeviceDialogChangesNothing) {
   bool answered = false;
-  Script().Then(IDD_DEVICE_SELECT, [&](ui::Dialog& d) {
+  Script().Then(IDD_DEVICE_SELECT, [&](toolkit::Dialog& d) {
     answered = true;
     ChooseDevice(2, IDCANCEL)(d);
   });
@@ -571,7 +571,7 @@ TEST_F(MainDialogTest, RightClickOnARowOffersItsDevicesAndRoutesIt) {
   expected.AssignRow(RowKind::Instrument, 8, 2);
   if (!RunWithRealKeys([&](ui::MapperDialog&) {
         // Below the last row nothing opens.
-        ui::ListCtrl drums = List(IDC_DRUM_LIST);
+        toolkit::ListCtrl drums = List(IDC_DRUM_LIST);
         while (drums.GetItemCount() > 3) SendMessageA(drums.Handle(), LVM_DELETEITEM, 3, 0);
         RECT last{};
         drums.GetItemRect(2, last, LVIR_BOUNDS);
@@ -715,7 +715,7 @@ TEST_F(MainDialogTest, ChooseDeviceInTheMenuOpensTheDeviceDialog) {
 TEST_F(MainDialogTest, SystemMenuOffersAboutExportAndImportAfterASeparatorAndIdsUpTo0x1FOpenAbout) {
   int aboutShown = 0;
   for (int i = 0; i < 2; ++i) {
-    Script().Then(IDD_ABOUTBOX, [&](ui::Dialog& d) {
+    Script().Then(IDD_ABOUTBOX, [&](toolkit::Dialog& d) {
       ++aboutShown;
       PostButtonClick(d.Handle(), IDOK);
     });
@@ -777,15 +777,15 @@ TEST_F(MainDialogTest, ApplicationRunsTheDialogAsMainWindowAndEndsAfterIt) {
   {
     Watchdog watchdog;
     DialogScript script;
-    script.Then(IDD_MAPPER_DIALOG, [&](ui::Dialog& d) {
-      mainWhileRunning = ui::Dialog::MainWindow();
+    script.Then(IDD_MAPPER_DIALOG, [&](toolkit::Dialog& d) {
+      mainWhileRunning = toolkit::Dialog::MainWindow();
       EXPECT_EQ(mainWhileRunning, d.Handle());
       PostKey(VK_ESCAPE);
     });
     EXPECT_FALSE(app.InitInstance());
   }
   EXPECT_NE(mainWhileRunning, nullptr);
-  EXPECT_EQ(ui::Dialog::MainWindow(), nullptr) << "a closed dialog would own later ones";
+  EXPECT_EQ(toolkit::Dialog::MainWindow(), nullptr) << "a closed dialog would own later ones";
   EXPECT_EQ(Writes(store), FactoryWrites());
 }
 

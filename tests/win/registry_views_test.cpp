@@ -23,8 +23,8 @@
 #include "tests/support/fixed_device_list.h"
 #include "tests/support/ui_driver.h"
 #include "ui/mapper_dialog.h"
-#include "ui/toolkit/combo_box.h"
-#include "ui/toolkit/list_ctrl.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/list_ctrl.h"
 
 namespace klangrid::test {
 namespace {
@@ -146,15 +146,15 @@ class RegistryViewsTest : public ::testing::TestWithParam<Seeding> {
     Shown shown;
     Watchdog watchdog(20);
     DialogScript script;
-    script.Then(IDD_MAPPER_DIALOG, [&](ui::Dialog& dialog) {
-      ui::ComboBox schemes;
+    script.Then(IDD_MAPPER_DIALOG, [&](toolkit::Dialog& dialog) {
+      toolkit::ComboBox schemes;
       schemes.Attach(GetDlgItem(dialog.Handle(), IDC_SCHEME_COMBO));
       char text[256] = {};
       for (int i = 0; i < schemes.GetCount(); ++i) {
         if (schemes.GetLBText(i, text, sizeof text)) shown.schemes.push_back(text);
         if (i == schemes.GetCurSel()) shown.scheme = text;
       }
-      ui::ListCtrl list;
+      toolkit::ListCtrl list;
       list.Attach(GetDlgItem(dialog.Handle(), IDC_INSTRUMENT_LIST));
       list.GetItemText(0, 2, text, sizeof text);
       shown.firstRowDevice = text;

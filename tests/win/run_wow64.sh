@@ -5,17 +5,17 @@
 # server. Usage: run_wow64.sh PREFIX PROGRAM [ARGS]
 # Exits 77 (ctest: skipped) where 32-bit Wine cannot run.
 set -e
-loader32=/usr/lib/wine/wine
-server32=/usr/lib/wine/wineserver32
-if [ ! -x "$loader32" ] || ! "$server32" --version >/dev/null 2>&1; then
-  echo "Skipped: 32-bit Wine cannot run on this host ($loader32 missing or $server32 does not run; Debian: wine32:i386)."
+cmake_dir="$(dirname "$0")/../../cmake"
+. "$cmake_dir/wine-env.sh"
+if ! klangrid_wine32_runs; then
+  echo "Skipped: 32-bit Wine cannot run on this host ($klangrid_wine32_loader missing or" \
+       "$klangrid_wine32_server does not run; Debian: wine32:i386)."
   exit 77
 fi
-cmake_dir="$(dirname "$0")/../../cmake"
 prefix="$1"
 shift
 # wine-run.sh boots the prefix on first use; a 64-bit program is enough.
 "$cmake_dir/wine-run.sh" win64 "$prefix" cmd.exe /c exit 0 >/dev/null 2>&1
-. "$cmake_dir/wine-env.sh" win64 "$prefix"
-export WINELOADER="$loader32"
-exec "$loader32" "$@"
+klangrid_wine_env win64 "$prefix"
+export WINELOADER="$klangrid_wine32_loader"
+exec "$WINELOADER" "$@"

@@ -111,13 +111,13 @@ class SelEndOkCounter {
 int SelEndOkCounter::count_ = 0;
 
 DialogScript::Action TypeAndPress(std::string text, int button) {
-  return [text, button](ui::Dialog& d) {
+  return [text, button](toolkit::Dialog& d) {
     PostChars(text);
     PostButtonClick(d.Handle(), button);
   };
 }
 DialogScript::Action Answer(int button) {
-  return [button](ui::Dialog& d) { PostButtonClick(d.Handle(), button); };
+  return [button](toolkit::Dialog& d) { PostButtonClick(d.Handle(), button); };
 }
 
 class SchemeCommandsTest : public MainDialogFixture {
@@ -474,7 +474,7 @@ TEST_F(SchemeCommandsTest, OkWithASchemeSelectedAfterAnEditWritesBothKeysAndTheN
   PutScheme("jazz", MapTables());
   PutMaps(store, kActiveKeyPath, MapTables());
   store.PutText(kActiveKeyPath, kSchemeValue, "jazz");
-  Script().Then(IDD_DEVICE_SELECT, [](ui::Dialog& d) {
+  Script().Then(IDD_DEVICE_SELECT, [](toolkit::Dialog& d) {
     SendDlgItemMessageA(d.Handle(), IDC_DEVICE_COMBO, CB_SETCURSEL, 2, 0);
     PostButtonClick(d.Handle(), IDOK);
   });

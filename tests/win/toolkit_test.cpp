@@ -12,13 +12,13 @@
 
 #include "res/resource.h"
 #include "tests/support/ui_driver.h"
-#include "ui/toolkit/application.h"
-#include "ui/toolkit/combo_box.h"
-#include "ui/toolkit/dialog.h"
-#include "ui/toolkit/dpi.h"
-#include "ui/toolkit/list_ctrl.h"
+#include "toolkit/application.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/dialog.h"
+#include "toolkit/dpi.h"
+#include "toolkit/list_ctrl.h"
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 namespace {
 
 using test::DialogScript;
@@ -446,4 +446,4 @@ TEST(UiDriverTest, StepsAnswerNestedDialogsInTurn) {
 }
 
 }  // namespace
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

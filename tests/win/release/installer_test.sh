@@ -46,7 +46,8 @@ rm -rf "$prefix"
 mkdir -p "$prefix"
 # wine-env.sh keeps winemenubuilder from turning the shortcut into a desktop
 # entry in the user's home; nothing of this test may leave the prefix.
-. "$source_dir/cmake/wine-env.sh" "$arch" "$prefix"
+. "$source_dir/cmake/wine-env.sh"
+klangrid_wine_env "$arch" "$prefix"
 wineboot --init >/dev/null 2>&1
 wineserver -w
 
@@ -54,7 +55,8 @@ drive="$prefix/drive_c"
 install_dir="$drive/Program Files/Klangrid"
 shortcut="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Klangrid.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Klangrid'
-driver_key='HKLM\SOFTWARE\Kestro'
+# The driver's key and its parent, which holds the factory values.
+driver_key=$klangrid_driver_key vendor_key=${klangrid_driver_key%\\*}
 
 # Runs a Windows command and waits until every process it started has ended
 # (the uninstaller hands over to a copy of itself and returns at once).
@@ -67,11 +69,11 @@ run() {
 
 # What the driver and the user own: a factory value, the active
 # configuration's values and a scheme with its own value.
-run reg add "$driver_key" /v Instrument0 /t REG_BINARY /d 0f0e0d0c0b0a09080706050403020100 /f
-run reg add "$driver_key\\AudioDriver" /v Scheme /d jazz /f
-run reg add "$driver_key\\AudioDriver" /v SoftSynDeviceName /d "Kestro SoftSynth" /f
-run reg add "$driver_key\\AudioDriver\\jazz" /v Percussion0 /t REG_BINARY /d 010203040506 /f
-snapshot() { wine reg export "$driver_key" "C:\\$1" /y >/dev/null 2>&1; wineserver -w; }
+run reg add "$vendor_key" /v Instrument0 /t REG_BINARY /d 0f0e0d0c0b0a09080706050403020100 /f
+run reg add "$driver_key" /v Scheme /d jazz /f
+run reg add "$driver_key" /v SoftSynDeviceName /d "Kestro SoftSynth" /f
+run reg add "$driver_key\\jazz" /v Percussion0 /t REG_BINARY /d 010203040506 /f
+snapshot() { wine reg export "$vendor_key" "C:\\$1" /y >/dev/null 2>&1; wineserver -w; }
 snapshot kestro-before.reg
 # reg export writes UTF-16.
 iconv -f UTF-16 -t UTF-8 "$drive/kestro-before.reg" | grep -q 'AudioDriver\\jazz' ||
@@ -99,7 +101,7 @@ uninstall() {
   wineserver -w
   snapshot kestro-after.reg
   cmp -s "$drive/kestro-before.reg" "$drive/kestro-after.reg" ||
-    fail "uninstall changed $driver_key:" \
+    fail "uninstall changed $vendor_key:" \
       "$(diff <(iconv -f UTF-16 -t UTF-8 "$drive/kestro-before.reg") \
               <(iconv -f UTF-16 -t UTF-8 "$drive/kestro-after.reg") | tr -d '\r')"
 }

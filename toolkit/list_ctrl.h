@@ -1,11 +1,11 @@
 #pragma once
 // Report-view list: each method sends one LVM_ message; -1 means "none".
 // clang-format off
-#include "ui/toolkit/window.h"  // windows.h must come before commctrl.h
+#include "toolkit/window.h"  // windows.h must come before commctrl.h
 #include <commctrl.h>
 // clang-format on
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 
 class ListCtrl : public Window {
  public:
@@ -63,4 +63,4 @@ class ListCtrl : public Window {
   void SetRedraw(bool redraw) const { Send(WM_SETREDRAW, redraw ? TRUE : FALSE); }
 };
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

@@ -1,6 +1,6 @@
-#include "ui/toolkit/dpi.h"
+#include "toolkit/dpi.h"
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 namespace {
 
 // A user32 function by name, or null where this Windows lacks it. The
@@ -68,4 +68,4 @@ HICON LoadIconForDpi(int resourceId, bool smallIcon, UINT dpi) {
                           width, height, 0));
 }
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

@@ -2,9 +2,9 @@
 // Combo box: each method sends one CB_ message; -1 means "none" as in Win32.
 #include <cstddef>
 
-#include "ui/toolkit/window.h"
+#include "toolkit/window.h"
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 
 class ComboBox : public Window {
  public:
@@ -32,4 +32,4 @@ class ComboBox : public Window {
   }
 };
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

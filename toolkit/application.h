@@ -3,7 +3,7 @@
 // and calls InitInstance of the one instance; the process ends when it returns.
 #include <windows.h>
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 
 class Application {
  public:
@@ -20,4 +20,4 @@ class Application {
   int Run();
 };
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

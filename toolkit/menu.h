@@ -4,7 +4,7 @@
 // and goes when that one is destroyed. PopupMenu owns a popup of its own.
 #include <windows.h>
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 
 class Menu {
  public:
@@ -59,4 +59,4 @@ class PopupMenu : public Menu {
   PopupMenu& operator=(const PopupMenu&) = delete;
 };
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

@@ -1,6 +1,6 @@
-#include "ui/toolkit/dialog.h"
+#include "toolkit/dialog.h"
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 namespace {
 
 HWND gMainWindow = nullptr;
@@ -171,4 +171,4 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   return FALSE;
 }
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

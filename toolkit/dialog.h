@@ -3,9 +3,9 @@
 // operations and routes further messages through a small table of its own.
 #include <cstddef>
 
-#include "ui/toolkit/window.h"
+#include "toolkit/window.h"
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 
 // The direction of one data exchange: towards the controls, or back.
 struct DataExchange {
@@ -107,4 +107,4 @@ class Dialog : public Window {
   HWND owner_;
 };
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

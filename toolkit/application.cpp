@@ -1,10 +1,10 @@
-#include "ui/toolkit/application.h"
+#include "toolkit/application.h"
 
 #include <commctrl.h>
 
-#include "ui/toolkit/dpi.h"
+#include "toolkit/dpi.h"
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 namespace {
 Application* gCurrent = nullptr;
 }
@@ -29,4 +29,4 @@ int Application::Run() {
   return 0;
 }
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

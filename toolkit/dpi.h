@@ -5,7 +5,7 @@
 // system-wide values.
 #include <windows.h>
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 
 // The DPI that pixel sizes in the design are meant for: 100 % display scale.
 constexpr UINT kDesignDpi = 96;
@@ -33,4 +33,4 @@ UINT WindowDpi(HWND window);
 // Null when it cannot be loaded.
 HICON LoadIconForDpi(int resourceId, bool smallIcon, UINT dpi);
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace klangrid::ui {
+namespace klangrid::toolkit {
 
 class Window {
  public:
@@ -45,4 +45,4 @@ class Window {
   HWND hwnd_ = nullptr;
 };
 
-}  // namespace klangrid::ui
+}  // namespace klangrid::toolkit
