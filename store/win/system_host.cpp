@@ -38,10 +38,14 @@ bool SystemHost::ToAnsi(const char16_t* text, std::size_t length, char* out, std
   if (length == 0) return true;
   BOOL usedDefault = FALSE;
   // WC_NO_BEST_FIT_CHARS: no look-alike (an "e" for an "e" with a mark)
-  // stands in, so a name never lands on some other scheme's key.
-  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS,
-                                        reinterpret_cast<const wchar_t*>(text), int(length), out,
-                                        int(size) - 1, nullptr, &usedDefault);
+  // stands in, so a name never lands on some other scheme's key. Where the
+  // ANSI code page is UTF-8 every character has a form (a lone surrogate
+  // is refused), and Windows takes neither that flag nor the question.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  const int bytes =
+      WideCharToMultiByte(CP_ACP, flags, reinterpret_cast<const wchar_t*>(text), int(length), out,
+                          int(size) - 1, nullptr, utf8 ? nullptr : &usedDefault);
   if (bytes <= 0 || usedDefault) return false;
   out[bytes] = '\0';
   return true;
