@@ -105,7 +105,17 @@ void MapperDialog::OnImportSchemes() {
   }
 
   const ImportResult result = ImportSchemes(store_, schemes);
-  for (std::size_t i = 0; i < result.written; ++i) AddScheme(schemes[i].name);
+  // The selected scheme, imported over, is shown as imported: OK would
+  // otherwise write the maps it had back over the import.
+  char selected[kSchemeNameSize];
+  const int index = schemeList_.GetCurSel();
+  if (index < 0 || !schemeList_.GetLBText(index, selected, sizeof selected)) selected[0] = '\0';
+  bool reload = false;
+  for (std::size_t i = 0; i < result.written; ++i) {
+    AddScheme(schemes[i].name);
+    reload = reload || EqualsAsKeyName(schemes[i].name, selected);
+  }
+  if (reload) LoadSelectedScheme();
   if (result.complete) return;
   const SchemeRecord& failed = schemes[result.written];
   char key[kKeyPathSize];

@@ -644,6 +644,7 @@ FileDialogAnswerer* FileDialogAnswerer::current_ = nullptr;
 TEST_F(SchemeCommandsTest, ExportThenImportFromTheSystemMenuRestoresTheSchemesAndAsksBeforeOverwriting) {
   PutScheme("blues", MapsWith(kViolin, 0));
   PutScheme("jazz", MapsWith(kViolin, 2));
+  store.PutText(kActiveKeyPath, kSchemeValue, "jazz");  // selected, factory maps shown
   char path[MAX_PATH];
   GetFullPathNameA("menu_export.reg", MAX_PATH, path, nullptr);
   DeleteFileA(path);
@@ -674,6 +675,8 @@ TEST_F(SchemeCommandsTest, ExportThenImportFromTheSystemMenuRestoresTheSchemesAn
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x0030, 0);
     ASSERT_TRUE(WaitFor([&] { return answer.fileDialogs == 3 && IsWindowEnabled(MainDialog()); }));
     EXPECT_TRUE(WaitFor([&] { return store.HasKey(SchemePath("jazz")); }));
+    EXPECT_TRUE(SameMaps(tables, MapsWith(kViolin, 2))) << "OK must not write the old maps back";
+    EXPECT_EQ(DeviceShown(kViolin), kDefaultDeviceNames[2]);
     Leave();
   });
   EXPECT_EQ(answer.messages.size(), 1u) << "no warning once the schemes are gone";
