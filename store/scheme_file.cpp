@@ -316,6 +316,31 @@ class Parser {
 
 }  // namespace
 
+void* PodBuffer::GrowBy(std::size_t count, std::size_t itemSize) {
+  if (count > capacity_ - size_) {
+    std::size_t capacity = capacity_ ? capacity_ : 64;
+    while (capacity - size_ < count) {
+      if (capacity > static_cast<std::size_t>(-1) / 2 / itemSize) return nullptr;
+      capacity *= 2;
+    }
+    void* grown = std::realloc(items_, capacity * itemSize);
+    if (!grown) return nullptr;
+    items_ = grown;
+    capacity_ = capacity;
+  }
+  void* added = static_cast<char*>(items_) + size_ * itemSize;
+  size_ += count;
+  return added;
+}
+
+bool PodBuffer::AppendItems(const void* items, std::size_t count, std::size_t itemSize) {
+  if (count == 0) return true;
+  void* added = GrowBy(count, itemSize);
+  if (!added) return false;
+  std::memcpy(added, items, count * itemSize);
+  return true;
+}
+
 void RecordToMaps(const SchemeRecord& record, MapTables& tables) {
   std::memcpy(tables.instrument, record.instrument, sizeof tables.instrument);
   std::memcpy(tables.percussion, record.percussion, sizeof tables.percussion);

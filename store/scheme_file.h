@@ -18,57 +18,45 @@ namespace klangrid {
 
 // A growable array of plain data on the C heap: the program has no use for
 // the standard containers' exception paths, and they cost size it has not.
+// The work is done once, on bytes, for every element type.
+class PodBuffer {
+ public:
+  PodBuffer() = default;
+  ~PodBuffer() { std::free(items_); }
+  PodBuffer(const PodBuffer&) = delete;
+  PodBuffer& operator=(const PodBuffer&) = delete;
+
+  std::size_t Size() const { return size_; }
+  void Clear() { size_ = 0; }
+  // Drops items from the end (count <= Size()).
+  void Shrink(std::size_t count) { size_ -= count; }
+
+ protected:
+  // Adds count items of itemSize bytes left uninitialised and returns the
+  // first; null, and the buffer unchanged, when memory runs out.
+  void* GrowBy(std::size_t count, std::size_t itemSize);
+  // False, and the buffer unchanged, when memory runs out.
+  bool AppendItems(const void* items, std::size_t count, std::size_t itemSize);
+  void* items_ = nullptr;
+
+ private:
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
 template <class T>
-class PodArray {
+class PodArray : public PodBuffer {
   static_assert(std::is_trivially_copyable<T>::value, "moved with realloc");
 
  public:
-  PodArray() = default;
-  ~PodArray() { std::free(items_); }
-  PodArray(const PodArray&) = delete;
-  PodArray& operator=(const PodArray&) = delete;
-
-  // Adds count items left uninitialised and returns the first; null, and
-  // the array unchanged, when memory runs out.
-  T* Grow(std::size_t count) {
-    if (count > capacity_ - size_) {
-      std::size_t capacity = capacity_ ? capacity_ : 64;
-      while (capacity - size_ < count) {
-        if (capacity > static_cast<std::size_t>(-1) / 2 / sizeof(T)) return nullptr;
-        capacity *= 2;
-      }
-      void* grown = std::realloc(items_, capacity * sizeof(T));
-      if (!grown) return nullptr;
-      items_ = static_cast<T*>(grown);
-      capacity_ = capacity;
-    }
-    T* added = items_ + size_;
-    size_ += count;
-    return added;
-  }
-  // False, and the array unchanged, when memory runs out.
-  bool Append(const T* items, std::size_t count) {
-    if (count == 0) return true;
-    T* added = Grow(count);
-    if (!added) return false;
-    std::memcpy(added, items, count * sizeof(T));
-    return true;
-  }
-  // Drops items from the end (count <= Size()).
-  void Shrink(std::size_t count) { size_ -= count; }
+  T* Grow(std::size_t count) { return static_cast<T*>(GrowBy(count, sizeof(T))); }
+  bool Append(const T* items, std::size_t count) { return AppendItems(items, count, sizeof(T)); }
   bool Push(const T& item) { return Append(&item, 1); }
-  void Clear() { size_ = 0; }
 
-  T* Data() { return items_; }
-  const T* Data() const { return items_; }
-  std::size_t Size() const { return size_; }
-  T& operator[](std::size_t i) { return items_[i]; }
-  const T& operator[](std::size_t i) const { return items_[i]; }
-
- private:
-  T* items_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
+  T* Data() { return static_cast<T*>(items_); }
+  const T* Data() const { return static_cast<const T*>(items_); }
+  T& operator[](std::size_t i) { return Data()[i]; }
+  const T& operator[](std::size_t i) const { return Data()[i]; }
 };
 
 using ByteArray = PodArray<std::uint8_t>;
