@@ -78,33 +78,4 @@ bool EqualsIgnoreAsciiCase(const char* a, const char* b) {
   }
 }
 
-unsigned char FoldKeyNameChar(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c - 'A' + 'a');
-  // Windows-1252: the Latin-1 capitals (but the multiplication sign), and
-  // the four capitals in the 0x80 row.
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
-  switch (c) {
-    case 0x8A: return 0x9A;  // S with caron
-    case 0x8C: return 0x9C;  // OE
-    case 0x8E: return 0x9E;  // Z with caron
-    case 0x9F: return 0xFF;  // Y with diaeresis
-    default: return c;
-  }
-}
-
-bool StartsWithAsKeyName(const char* text, const char* prefix) {
-  if (!text || !prefix) return false;
-  for (; *prefix; ++text, ++prefix) {
-    if (FoldKeyNameChar(static_cast<unsigned char>(*text)) !=
-        FoldKeyNameChar(static_cast<unsigned char>(*prefix)))
-      return false;
-  }
-  return true;
-}
-
-bool EqualsAsKeyName(const char* a, const char* b) {
-  if (!a || !b) return a == b;
-  return StartsWithAsKeyName(a, b) && StartsWithAsKeyName(b, a);
-}
-
 }  // namespace klangrid

@@ -25,13 +25,4 @@ void AsciiUpper(char* text);
 // Whole-text equality with A..Z and a..z taken as equal.
 bool EqualsIgnoreAsciiCase(const char* a, const char* b);
 
-// Registry key names compare without regard to case for every letter, not
-// only A..Z: in the ANSI code page (Windows-1252) "\xC9t\xE9" and "\xE9t\xE9"
-// name one key. These fold and compare scheme names the same way, so the
-// list never shows one key twice.
-unsigned char FoldKeyNameChar(unsigned char c);
-bool EqualsAsKeyName(const char* a, const char* b);
-// Whether text begins with prefix, compared as key names.
-bool StartsWithAsKeyName(const char* text, const char* prefix);
-
 }  // namespace klangrid

@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake make g++ python3
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick nsis
-          googletest clang libclang-rt-14-dev)
+          googletest clang libclang-rt-14-dev locales)
 wine32=wine32:i386
 # A failed attempt at 32-bit Wine is not repeated for an hour: a mirror in
 # mid-sync takes about that long to settle, and every script runs set-up.
@@ -39,7 +39,13 @@ if [ "${KLANGRID_WINDOWS_ARCH:-}" != x86_64 ] && ! installed "$wine32" && klangr
   fi
 fi
 
-if [ ${#missing[@]} -eq 0 ] && [ "$want_wine32" = 0 ]; then
+# A Windows test runs Wine under a Japanese Unix locale, which gives it code
+# page 932; Debian generates no locale but C unless asked.
+japanese_locale=ja_JP.UTF-8
+want_locale=0
+locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' || want_locale=1
+
+if [ ${#missing[@]} -eq 0 ] && [ "$want_wine32" = 0 ] && [ "$want_locale" = 0 ]; then
   exit 0
 fi
 
@@ -100,7 +106,10 @@ update_package_lists() {
 if [ "$want_wine32" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
-update_package_lists
+# The locale alone needs no package lists.
+if [ ${#missing[@]} -gt 0 ] || [ "$want_wine32" = 1 ]; then
+  update_package_lists
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}" >&2
@@ -197,5 +206,14 @@ if [ "$want_wine32" = 1 ]; then
       echo "setup: for the i686 path, run 'apt-get update && apt-get install $wine32' later (a mirror" \
            "mid-sync settles within hours); the scripts pick it up. apt's full output: $apt_log"
     } >&2
+  fi
+fi
+
+if [ "$want_locale" = 1 ]; then
+  echo "setup: generating the $japanese_locale locale (for the code-page test under Wine)" >&2
+  if ! { $SUDO sed -i "s/^# *\($japanese_locale UTF-8\)/\1/" /etc/locale.gen &&
+         grep -qx "$japanese_locale UTF-8" /etc/locale.gen &&
+         $SUDO locale-gen >>"$apt_log" 2>&1; }; then
+    echo "setup: warning: could not generate $japanese_locale; the code-page test will be skipped" >&2
   fi
 fi

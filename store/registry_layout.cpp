@@ -106,13 +106,25 @@ void EnumerateSchemes(SettingsStore& store, SchemeVisitor visit, void* context) 
   for (unsigned long index = 0;; ++index) {
     char name[kSchemeNameSize];
     std::memset(name, 0, sizeof name);
-    if (store.EnumKey(key.Get(), index, name, sizeof name) != kStoreOk) return;
+    const long status = store.EnumKey(key.Get(), index, name, sizeof name);
+    // A key no name of ours reaches is left alone, and the list goes on.
+    if (status == kStoreNoAnsiName) continue;
+    if (status != kStoreOk) return;
     name[sizeof name - 1] = '\0';
     if (!visit(name, context)) return;
   }
 }
 
-bool IsSchemeName(const char* name) { return name && name[0] != '\0' && !std::strchr(name, '\\'); }
+bool IsSchemeName(SettingsStore& store, const char* name) {
+  if (!name || name[0] == '\0') return false;
+  // Walked by characters: in a double-byte code page a trail byte may be
+  // 0x5C, which is part of the character and no backslash.
+  for (; *name; ++name) {
+    if (*name == '\\') return false;
+    if (store.IsLeadByte(static_cast<unsigned char>(*name)) && name[1] != '\0') ++name;
+  }
+  return true;
+}
 
 bool KeyExists(SettingsStore& store, const char* path) {
   ScopedKey key(store);
@@ -121,7 +133,7 @@ bool KeyExists(SettingsStore& store, const char* path) {
 
 long DeleteSchemeKey(SettingsStore& store, const char* name) {
   // A cut path would name some other key.
-  if (!IsSchemeName(name)) return kInvalidParameter;
+  if (!IsSchemeName(store, name)) return kInvalidParameter;
   char path[kKeyPathSize];
   if (!SchemeKeyPath(name, path)) return kInvalidParameter;
   return store.DeleteKey(path);

@@ -35,7 +35,8 @@ void ReadActiveConfiguration(SettingsStore& store, MapTables& tables,
 // "SOFTWARE\Kestro\AudioDriver\" + name into path; false when cut to fit.
 bool SchemeKeyPath(const char* name, char (&path)[kKeyPathSize]);
 // Hands each subkey name of the active key to visit in enumeration order
-// while visit returns true; ends at the first failing index.
+// while visit returns true; ends at the first failing index, but passes over
+// a key whose name the code page cannot spell (kStoreNoAnsiName).
 // (A function pointer and its context rather than std::function, whose call
 // operator would bring the C++ runtime's exception machinery into the
 // program; the template below takes any callable.)
@@ -50,8 +51,8 @@ void EnumerateSchemes(SettingsStore& store, Visit&& visit) {
 }
 // A name that can be a scheme key of its own: not empty (that path would be
 // the active key itself) and without a backslash (that would reach some
-// other key).
-bool IsSchemeName(const char* name);
+// other key). A trail byte is part of its character, never a backslash.
+bool IsSchemeName(SettingsStore& store, const char* name);
 // Whether the key at path is there. Only "not found" says it is not: a key
 // that cannot be opened for another reason (no access, say) may well exist,
 // and nothing that may exist is taken for absent.

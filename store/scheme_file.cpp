@@ -228,13 +228,13 @@ class Parser {
     record->line = number;
     char ansi[2 * kSchemeNameSize];
     if (!codePage_.ToAnsi(name, units, ansi, sizeof ansi)) return FileError::kNoAnsiForm;
+    // No backslash, checked above in UTF-16: in a double-byte code page a
+    // trail byte may be 0x5C and is none. Whether two names are one key is
+    // the store's question (CheckSchemeNames).
     char path8[kKeyPathSize];
-    if (!CopyBounded(record->name, sizeof record->name, ansi) || !IsSchemeName(record->name) ||
+    if (!CopyBounded(record->name, sizeof record->name, ansi) || record->name[0] == '\0' ||
         !SchemeKeyPath(record->name, path8))
       return FileError::kBadName;
-    for (std::size_t i = 0; i + 1 < schemes_.Size(); ++i) {
-      if (EqualsAsKeyName(schemes_[i].name, record->name)) return FileError::kDuplicate;
-    }
     inSection_ = true;
     seen_ = 0;
     return FileError::kNone;
@@ -262,17 +262,9 @@ class Parser {
     if (value == kValueCount || (seen_ & (1u << value))) return FileError::kOtherValue;
     seen_ |= 1u << value;
 
-    const char16_t* data = text + at;
-    std::size_t left = length - at;
-    std::size_t skip = 0;
-    if (StartsWithAscii(data, left, "hex:")) {
-      skip = 4;
-    } else if (StartsWithAscii(data, left, "hex(3):")) {
-      skip = 7;  // binary too, spelled by its type number
-    } else {
-      return FileError::kOtherType;
-    }
-    return ParseHex(data + skip, left - skip, ValueBytes(schemes_[schemes_.Size() - 1], value),
+    // Binary data as the registry editor spells it.
+    if (!StartsWithAscii(text + at, length - at, "hex:")) return FileError::kOtherType;
+    return ParseHex(text + at + 4, length - at - 4, ValueBytes(schemes_[schemes_.Size() - 1], value),
                     ValueSize(value));
   }
 

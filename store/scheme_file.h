@@ -110,7 +110,7 @@ enum class FileError {
   kMissingValue,   // a section without all six values (the line is the section's)
   kBadName,        // a name Save As refuses
   kNoAnsiForm,     // a name with a character the ANSI code page lacks
-  kDuplicate,      // a second section for the same scheme
+  kDuplicate,      // a second section for the same scheme (CheckSchemeNames)
 };
 struct FileReadResult {
   FileError error;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "model/text.h"
+#include "store/key_names.h"
 
 namespace klangrid {
 
@@ -14,6 +15,16 @@ bool ReadMapsFrom(SettingsStore& store, const char* path, MapTables& tables, boo
   if (key.Open(path) != kStoreOk) return false;
   *allRead = ReadMapValues(store, key.Get(), tables);
   return true;
+}
+
+// Whether name's first strlen(prefix) bytes name the key prefix names.
+bool StartsAsKeyName(SettingsStore& store, const char* name, const char* prefix) {
+  char head[kSchemeNameSize];
+  const std::size_t length = std::strlen(prefix);
+  if (length >= sizeof head || std::strlen(name) <= length) return false;
+  std::memcpy(head, name, length);
+  head[length] = '\0';
+  return store.SameKeyName(head, prefix);
 }
 
 }  // namespace
@@ -33,9 +44,10 @@ int ListSchemes(SettingsStore& store, const char* activeName, SchemeAdder add, v
     add(name, context);
     ++count;
     if (activeName[0] == '\0') return true;
-    if (EqualsAsKeyName(name, activeName)) {
+    // The store compares: only it knows the code page's letters.
+    if (store.SameKeyName(name, activeName)) {
       CopyBounded(select, sizeof select, name);
-    } else if (activeIsFull && StartsWithAsKeyName(name, activeName)) {
+    } else if (activeIsFull && StartsAsKeyName(store, name, activeName)) {
       ambiguous = true;  // the stored name may be this one, cut to fit
     }
     return true;
@@ -46,7 +58,7 @@ int ListSchemes(SettingsStore& store, const char* activeName, SchemeAdder add, v
 
 bool LoadScheme(SettingsStore& store, const char* name, MapTables& tables) {
   char path[kKeyPathSize];
-  if (!IsSchemeName(name) || !SchemeKeyPath(name, path)) return false;
+  if (!IsSchemeName(store, name) || !SchemeKeyPath(name, path)) return false;
   bool allRead = false;
   return ReadMapsFrom(store, path, tables, &allRead);
 }
@@ -64,9 +76,9 @@ bool PrepareSaveAs(SettingsStore& store, const char* typed, SaveAsTarget* target
   target->name[0] = '\0';
   target->exists = false;
   if (!typed || !CopyBounded(target->name, sizeof target->name, typed)) return false;
-  AsciiLower(target->name);
+  LowerAsciiLetters(store, target->name);
   char path[kKeyPathSize];
-  if (!IsSchemeName(target->name) || !SchemeKeyPath(target->name, path)) return false;
+  if (!IsSchemeName(store, target->name) || !SchemeKeyPath(target->name, path)) return false;
   // The store decides what "the same name" is: whatever key it opens for
   // this name is the one a save would overwrite, whatever its spelling and
   // whether or not the list shows it.
@@ -76,7 +88,7 @@ bool PrepareSaveAs(SettingsStore& store, const char* typed, SaveAsTarget* target
 
 SaveAsResult SaveSchemeAs(SettingsStore& store, const SaveAsTarget& target, const MapTables& tables) {
   char path[kKeyPathSize];
-  if (!IsSchemeName(target.name) || !SchemeKeyPath(target.name, path))
+  if (!IsSchemeName(store, target.name) || !SchemeKeyPath(target.name, path))
     return {false, target.exists};
   // Creating the scheme creates the driver's key too when it is missing;
   // a save that fails must not leave that behind either.
@@ -121,7 +133,7 @@ ApplyResult ApplyConfiguration(SettingsStore& store, const MapTables& tables, co
   }
 
   char path[kKeyPathSize];
-  if (!IsSchemeName(selected) || !SchemeKeyPath(selected, path)) return ApplyResult::kApplied;
+  if (!IsSchemeName(store, selected) || !SchemeKeyPath(selected, path)) return ApplyResult::kApplied;
   ScopedKey scheme(store);
   const long opened = scheme.Open(path);
   // A scheme deleted elsewhere is not made again: the active key holds the

@@ -19,7 +19,7 @@ int Apply(SettingsStore& store, const char* name) {
   // choosing that entry would write it.
   char listed[kSchemeNameSize] = "";
   EnumerateSchemes(store, [&](const char* entry) {
-    if (!EqualsAsKeyName(entry, name)) return true;
+    if (!store.SameKeyName(entry, name)) return true;
     CopyBounded(listed, sizeof listed, entry);
     return false;
   });
@@ -66,7 +66,8 @@ int Import(const Command& command, SettingsStore& store, CommandHost& host) {
     ByteArray file;
     const long read = host.ReadWholeFile(command.argument, file);
     if (read != 0) return static_cast<int>(read);
-    if (ReadSchemeFile(file.Data(), file.Size(), host, schemes).error != FileError::kNone)
+    if (ReadSchemeFile(file.Data(), file.Size(), host, schemes).error != FileError::kNone ||
+        CheckSchemeNames(store, schemes).error != FileError::kNone)
       return kExitInvalidFile;
   }
   if (MarkExisting(store, schemes) && !command.overwrite) return kExitWouldOverwrite;
@@ -86,7 +87,7 @@ long CollectSchemes(SettingsStore& store, const char* const* names, int nameCoun
   EnumerateSchemes(store, [&](const char* name) {
     bool wanted = nameCount == 0;
     for (int i = 0; i < nameCount; ++i) {
-      if (EqualsAsKeyName(name, names[i])) wanted = found[i] = true;
+      if (store.SameKeyName(name, names[i])) wanted = found[i] = true;
     }
     if (!wanted) return true;
     SchemeRecord* record = out.Grow(1);
@@ -107,6 +108,16 @@ long CollectSchemes(SettingsStore& store, const char* const* names, int nameCoun
     MapsToRecord(tables, out[i]);
   }
   return kStoreOk;
+}
+
+FileReadResult CheckSchemeNames(SettingsStore& store, const SchemeRecords& schemes) {
+  for (std::size_t i = 0; i < schemes.Size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (store.SameKeyName(schemes[j].name, schemes[i].name))
+        return {FileError::kDuplicate, schemes[i].line};
+    }
+  }
+  return {FileError::kNone, 0};
 }
 
 std::size_t MarkExisting(SettingsStore& store, SchemeRecords& schemes) {
@@ -134,32 +145,26 @@ ImportResult ImportSchemes(SettingsStore& store, const SchemeRecords& schemes) {
 }
 
 int ParseCommandLine(int argc, const char* const* args, Command* command) {
+  static const struct {
+    const char* name;
+    CommandAction action;
+  } kSwitches[] = {{"apply", CommandAction::kApply},   {"default", CommandAction::kDefault},
+                   {"list", CommandAction::kList},     {"export", CommandAction::kExport},
+                   {"import", CommandAction::kImport}, {"?", CommandAction::kUsage}};
   *command = Command();
   bool yes = false;
   for (int i = 0; i < argc; ++i) {
     const char* arg = args[i];
-    CommandAction action;
     if (IsSwitch(arg, "y")) {
       if (yes) return kExitBadSyntax;
       yes = true;
       continue;
-    } else if (IsSwitch(arg, "apply")) {
-      action = CommandAction::kApply;
-    } else if (IsSwitch(arg, "default")) {
-      action = CommandAction::kDefault;
-    } else if (IsSwitch(arg, "list")) {
-      action = CommandAction::kList;
-    } else if (IsSwitch(arg, "export")) {
-      action = CommandAction::kExport;
-    } else if (IsSwitch(arg, "import")) {
-      action = CommandAction::kImport;
-    } else if (IsSwitch(arg, "?")) {
-      action = CommandAction::kUsage;
-    } else {
-      return kExitBadSyntax;  // an unknown switch, or a word no switch takes
     }
-    if (command->action != CommandAction::kDialog) return kExitBadSyntax;
-    command->action = action;
+    int known = 0;
+    while (known < 6 && !IsSwitch(arg, kSwitches[known].name)) ++known;
+    // An unknown switch, a word no switch takes, or a second action.
+    if (known == 6 || command->action != CommandAction::kDialog) return kExitBadSyntax;
+    const CommandAction action = command->action = kSwitches[known].action;
     const bool takesArgument = action == CommandAction::kApply ||
                                action == CommandAction::kExport || action == CommandAction::kImport;
     if (!takesArgument) continue;
@@ -168,7 +173,7 @@ int ParseCommandLine(int argc, const char* const* args, Command* command) {
     if (action != CommandAction::kExport) continue;
     command->names = args + i + 1;
     while (i + 1 < argc && args[i + 1][0] != '/') {
-      if (!IsSchemeName(args[++i])) return kExitBadSyntax;
+      if (!args[++i][0]) return kExitBadSyntax;
       ++command->nameCount;
     }
   }

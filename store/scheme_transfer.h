@@ -17,6 +17,11 @@ namespace klangrid {
 long CollectSchemes(SettingsStore& store, const char* const* names, int nameCount,
                     SchemeRecords& out);
 
+// What a file's schemes must pass that only the store can tell: the first
+// record naming the same key as an earlier one, compared as the store
+// compares key names, gives kDuplicate and its section's line.
+FileReadResult CheckSchemeNames(SettingsStore& store, const SchemeRecords& schemes);
+
 // Marks each record whose key is there already, as Save As decides it, and
 // returns how many are.
 std::size_t MarkExisting(SettingsStore& store, SchemeRecords& schemes);

@@ -12,6 +12,10 @@ constexpr long kStoreOk = 0;
 // The registry's "no such key or value" (ERROR_FILE_NOT_FOUND). Every other
 // failure leaves open whether the key is there.
 constexpr long kStoreNotFound = 2;
+// The registry's ERROR_NO_UNICODE_TRANSLATION: EnumKey's name for a key whose
+// name has no exact form in the code page. No call by name reaches that key,
+// so it is passed over.
+constexpr long kStoreNoAnsiName = 1113;
 
 class SettingsStore {
  public:
@@ -31,11 +35,18 @@ class SettingsStore {
   virtual long SetValue(Key key, const char* name, unsigned long type, const void* data,
                         unsigned long length) = 0;
   // Name of subkey index into buffer (NUL-terminated). Fails past the last
-  // subkey and for a name that does not fit size with its NUL.
+  // subkey, for a name that does not fit size with its NUL, and with
+  // kStoreNoAnsiName for a name the code page cannot spell exactly.
   virtual long EnumKey(Key key, unsigned long index, char* buffer, unsigned long size) = 0;
   // Deletes a key below the root; fails for a missing key or one that has subkeys.
   virtual long DeleteKey(const char* path) = 0;
   virtual long CloseKey(Key key) = 0;
+
+  // Whether a and b name one key below one parent, compared as the store
+  // compares key names. A name that does not fit a key is compared whole.
+  virtual bool SameKeyName(const char* a, const char* b) = 0;
+  // Whether c begins a two-byte character in the store's code page.
+  virtual bool IsLeadByte(unsigned char c) = 0;
 };
 
 // Holds one open key for the length of a scope, so every exit closes it.

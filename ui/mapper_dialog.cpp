@@ -116,12 +116,12 @@ BOOL MapperDialog::OnInitDialog() {
 
 int MapperDialog::FindScheme(const char* name) const {
   if (name[0] == '\0') return -1;
-  // Our own whole-text comparison rather than CB_FINDSTRINGEXACT, whose
-  // locale-aware matching may pass over punctuation in a name.
+  // The store's comparison of key names rather than CB_FINDSTRINGEXACT,
+  // whose locale-aware matching may pass over punctuation in a name.
   const int count = schemeList_.GetCount();
   for (int index = 0; index < count; ++index) {
     char entry[kSchemeNameSize];
-    if (schemeList_.GetLBText(index, entry, sizeof entry) && EqualsAsKeyName(entry, name))
+    if (schemeList_.GetLBText(index, entry, sizeof entry) && store_.SameKeyName(entry, name))
       return index;
   }
   return -1;

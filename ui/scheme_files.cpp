@@ -74,7 +74,8 @@ void MapperDialog::OnImportSchemes() {
       ReportFailure(text);
       return;
     }
-    const FileReadResult read = ReadSchemeFile(file.Data(), file.Size(), host, schemes);
+    FileReadResult read = ReadSchemeFile(file.Data(), file.Size(), host, schemes);
+    if (read.error == FileError::kNone) read = CheckSchemeNames(store_, schemes);
     if (read.error != FileError::kNone) {
       LoadText(IDS_FILE_ERROR + UINT(read.error), format, sizeof format);
       wsprintfA(text, format, read.line);
@@ -113,7 +114,7 @@ void MapperDialog::OnImportSchemes() {
   bool reload = false;
   for (std::size_t i = 0; i < result.written; ++i) {
     AddScheme(schemes[i].name);
-    reload = reload || EqualsAsKeyName(schemes[i].name, selected);
+    reload = reload || (selected[0] && store_.SameKeyName(schemes[i].name, selected));
   }
   if (reload) LoadSelectedScheme();
   if (result.complete) return;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 namespace klangrid {
 
@@ -52,6 +53,30 @@ bool RunsUnderWow64() {
 }
 
 constexpr bool kProgramIs64Bit = sizeof(void*) == 8;
+
+// A key name has at most 255 characters.
+constexpr int kMaxKeyNameChars = 256;
+
+// The ANSI name into UTF-16, as the A functions turn it into the key's name.
+bool ToWide(const char* text, WCHAR (&wide)[kMaxKeyNameChars]) {
+  return text && MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kMaxKeyNameChars) > 0;
+}
+
+// Case-insensitive equality with the system's own table, as the registry
+// compares names. CompareStringOrdinal exists from Vista on; before it,
+// upper-casing both with the system locale's table comes closest.
+bool EqualIgnoringCase(const WCHAR* a, const WCHAR* b) {
+  using CompareStringOrdinalFunction = int(WINAPI*)(LPCWSTR, int, LPCWSTR, int, BOOL);
+  const auto compare =
+      Find<CompareStringOrdinalFunction>("kernel32.dll", "CompareStringOrdinal");
+  if (compare) return compare(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+  WCHAR upperA[kMaxKeyNameChars];
+  WCHAR upperB[kMaxKeyNameChars];
+  const int lengthA = LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, a, -1, upperA, kMaxKeyNameChars);
+  const int lengthB = LCMapStringW(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, b, -1, upperB, kMaxKeyNameChars);
+  return lengthA > 0 && lengthA == lengthB &&
+         std::memcmp(upperA, upperB, sizeof(WCHAR) * static_cast<std::size_t>(lengthA)) == 0;
+}
 
 }  // namespace
 
@@ -106,15 +131,25 @@ long RegistryStore::SetValue(Key key, const char* name, unsigned long type, cons
 }
 
 long RegistryStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned long size) {
-  Scratch scratch(size);
-  if (!scratch.Get()) return ERROR_NOT_ENOUGH_MEMORY;
-  char* name = reinterpret_cast<char*>(scratch.Get());
-  const LONG status = RegEnumKeyA(AsHkey(key), index, name, size);
-  if (status == ERROR_SUCCESS) {
-    name[size ? size - 1 : 0] = '\0';
-    std::memcpy(buffer, name, std::strlen(name) + 1);
-  }
-  return status;
+  // The wide name, turned into ANSI here: RegEnumKeyA would hand back a
+  // name with no exact ANSI form as '?' or a best-fit letter, and that name
+  // reaches another key or none. Such a key is reported, never named.
+  WCHAR wide[kMaxKeyNameChars];
+  DWORD wideLength = kMaxKeyNameChars;
+  const LONG status =
+      RegEnumKeyExW(AsHkey(key), index, wide, &wideLength, nullptr, nullptr, nullptr, nullptr);
+  if (status != ERROR_SUCCESS) return status;
+  char name[2 * kMaxKeyNameChars];
+  BOOL usedDefault = FALSE;
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, name, sizeof name,
+                                         nullptr, &usedDefault);
+  WCHAR back[kMaxKeyNameChars];
+  // The way back must give the same name, or the A functions reach another.
+  if (length <= 0 || usedDefault || !ToWide(name, back) || std::wcscmp(back, wide) != 0)
+    return ERROR_NO_UNICODE_TRANSLATION;
+  if (static_cast<unsigned long>(length) > size) return ERROR_MORE_DATA;
+  std::memcpy(buffer, name, static_cast<std::size_t>(length));
+  return ERROR_SUCCESS;
 }
 
 long RegistryStore::DeleteKey(const char* path) {
@@ -129,6 +164,17 @@ long RegistryStore::DeleteKey(const char* path) {
 }
 
 long RegistryStore::CloseKey(Key key) { return RegCloseKey(AsHkey(key)); }
+
+bool RegistryStore::SameKeyName(const char* a, const char* b) {
+  WCHAR wideA[kMaxKeyNameChars];
+  WCHAR wideB[kMaxKeyNameChars];
+  // Text that names no key (too long, say) is compared byte for byte, which
+  // never joins two different names.
+  if (!ToWide(a, wideA) || !ToWide(b, wideB)) return a && b && std::strcmp(a, b) == 0;
+  return EqualIgnoringCase(wideA, wideB);
+}
+
+bool RegistryStore::IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
 // Members start in order: both registry stores exist before the views join
 // them. A 64-bit program's own view is the 64-bit one; a 32-bit program has a

@@ -23,6 +23,11 @@ class RegistryStore : public SettingsStore {
   long EnumKey(Key key, unsigned long index, char* buffer, unsigned long size) override;
   long DeleteKey(const char* path) override;
   long CloseKey(Key key) override;
+  // Both names into UTF-16 from the ANSI code page, then compared ignoring
+  // case with the system's own table, as the registry compares key names.
+  bool SameKeyName(const char* a, const char* b) override;
+  // The ANSI code page's lead bytes (IsDBCSLeadByte).
+  bool IsLeadByte(unsigned char c) override;
 
  private:
   HKEY root_;

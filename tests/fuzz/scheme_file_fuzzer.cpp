@@ -1,7 +1,7 @@
 // Reads the input as a registry file of schemes, the way Import reads a
 // file from anywhere, and checks what must hold for any file: a refusal
-// names a line of the file; what is accepted are distinct scheme names the
-// store takes, and writing them and reading that back gives them again;
+// names a line of the file; what is accepted, and distinct as the store
+// compares names, are scheme names the store takes, and writing them and reading that back gives them again;
 // importing them into a store writes exactly those keys and bytes.
 #include <cstdint>
 #include <cstdio>
@@ -51,11 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CHECK(result.line >= 1 && result.line <= LineBound(data, size));
     return 0;
   }
+  MemoryStore store;
+  const FileReadResult names = CheckSchemeNames(store, schemes);
+  if (names.error != FileError::kNone) {
+    CHECK(names.error == FileError::kDuplicate && names.line > 1 && names.line <= LineBound(data, size));
+    return 0;
+  }
   for (std::size_t i = 0; i < schemes.Size(); ++i) {
     char path[kKeyPathSize];
     CHECK(std::memchr(schemes[i].name, '\0', kSchemeNameSize) != nullptr);
-    CHECK(IsSchemeName(schemes[i].name) && SchemeKeyPath(schemes[i].name, path));
-    for (std::size_t j = 0; j < i; ++j) CHECK(!EqualsAsKeyName(schemes[i].name, schemes[j].name));
+    CHECK(IsSchemeName(store, schemes[i].name) && SchemeKeyPath(schemes[i].name, path));
   }
 
   ByteArray written;
@@ -65,7 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CHECK(again.Size() == schemes.Size());
   for (std::size_t i = 0; i < schemes.Size(); ++i) CHECK(SameRecord(schemes[i], again[i]));
 
-  MemoryStore store;
   store.PutKey(kActiveKeyPath);
   CHECK(MarkExisting(store, schemes) == 0);
   const ImportResult imported = ImportSchemes(store, schemes);

@@ -4,78 +4,84 @@
 #include <cstring>
 #include <utility>
 
-#include "model/text.h"
+#include "store/key_names.h"
 
 namespace klangrid {
 
 namespace {
 
-// Registry names compare without regard to case, for every letter of the
-// code page; the registry also lists subkeys in the order of their folded
-// names.
-unsigned char FoldChar(char c) { return FoldKeyNameChar(static_cast<unsigned char>(c)); }
-
-std::string Fold(const std::string& text) {
+// The store's name rule is the portable model in store/key_names.h: names
+// fold character by character in the store's code page, and the registry
+// lists subkeys in the order of their folded names.
+std::string Fold(unsigned codePage, const std::string& text) {
   std::string folded = text;
-  for (char& c : folded) c = static_cast<char>(FoldChar(c));
-  return folded;
-}
-
-std::vector<std::string> FoldAll(const std::vector<std::string>& names) {
-  std::vector<std::string> folded;
-  for (const std::string& n : names) folded.push_back(Fold(n));
-  return folded;
-}
-
-bool EqualFolded(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    const auto c = static_cast<unsigned char>(folded[i]);
+    if (IsLeadByteOfCodePage(codePage, c) && i + 1 < folded.size()) {
+      ++i;  // a double-byte character compares byte for byte
+    } else {
+      folded[i] = static_cast<char>(FoldKeyNameChar(codePage, c));
+    }
   }
-  return true;
+  return folded;
 }
 
-bool LessFolded(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return FoldChar(x) < FoldChar(y); });
+std::vector<std::string> FoldAll(unsigned codePage, const std::vector<std::string>& names) {
+  std::vector<std::string> folded;
+  for (const std::string& n : names) folded.push_back(Fold(codePage, n));
+  return folded;
+}
+
+bool LessFolded(unsigned codePage, const std::string& a, const std::string& b) {
+  const std::string x = Fold(codePage, a);
+  const std::string y = Fold(codePage, b);
+  return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char p, char q) {
+    return static_cast<unsigned char>(p) < static_cast<unsigned char>(q);
+  });
 }
 
 }  // namespace
 
 struct MemoryStore::Node {
+  explicit Node(unsigned page) : codePage(page) {}
+  unsigned codePage;
   std::string name;
+  bool noAnsiName = false;  // listed, but reached by no name
   std::vector<std::shared_ptr<Node>> subkeys;                   // in enumeration order
   std::map<std::string, std::pair<std::string, Value>> values;  // folded name -> (name, value)
   bool deleted = false;
 
   std::shared_ptr<Node> Child(const std::string& childName) const {
+    const std::string folded = Fold(codePage, childName);
     for (const auto& sub : subkeys) {
-      if (EqualFolded(sub->name, childName)) return sub;
+      if (!sub->noAnsiName && Fold(codePage, sub->name) == folded) return sub;
     }
     return nullptr;
   }
   std::shared_ptr<Node> AddChild(const std::string& childName) {
-    auto sub = std::make_shared<Node>();
+    auto sub = std::make_shared<Node>(codePage);
     sub->name = childName;
+    const unsigned page = codePage;
     auto at = std::upper_bound(subkeys.begin(), subkeys.end(), sub,
-                               [](const std::shared_ptr<Node>& a, const std::shared_ptr<Node>& b) {
-                                 return LessFolded(a->name, b->name);
+                               [page](const std::shared_ptr<Node>& a, const std::shared_ptr<Node>& b) {
+                                 return LessFolded(page, a->name, b->name);
                                });
     subkeys.insert(at, sub);
     return sub;
   }
   const Value* FindValue(const char* valueName) const {
-    auto it = values.find(Fold(valueName ? valueName : ""));
+    auto it = values.find(Fold(codePage, valueName ? valueName : ""));
     return it == values.end() ? nullptr : &it->second.second;
   }
   void PutValue(const std::string& valueName, Value value) {
-    auto& slot = values[Fold(valueName)];
+    auto& slot = values[Fold(codePage, valueName)];
     if (slot.first.empty()) slot.first = valueName;  // the first spelling stays, as in the registry
     slot.second = std::move(value);
   }
 };
 
-MemoryStore::MemoryStore() : root_(std::make_shared<Node>()) {}
+MemoryStore::MemoryStore(unsigned codePage)
+    : codePage_(codePage), root_(std::make_shared<Node>(codePage)) {}
 MemoryStore::~MemoryStore() = default;
 
 long MemoryStore::SplitPath(const char* path, std::vector<std::string>* names) {
@@ -121,8 +127,8 @@ const MemoryStore::Handle* MemoryStore::Lookup(Key key) const {
 const MemoryStore::Fault* MemoryStore::FaultFor(Op op, const std::vector<std::string>& names,
                                                 const char* valueName) {
   if (op != Op::CloseKey && ++counted_ == failNth_) return &nthFault_;
-  const std::vector<std::string> folded = FoldAll(names);
-  const std::string foldedValue = Fold(valueName ? valueName : "");
+  const std::vector<std::string> folded = FoldAll(codePage_, names);
+  const std::string foldedValue = Fold(codePage_, valueName ? valueName : "");
   for (const Fault& f : faults_) {
     if (f.op == op && f.path == folded && (f.anyValue || f.valueName == foldedValue)) return &f;
   }
@@ -238,6 +244,8 @@ long MemoryStore::EnumKey(Key key, unsigned long index, char* buffer, unsigned l
     call.status = kKeyDeleted;
   } else if (index >= subkeys.size()) {
     call.status = kNoMoreItems;
+  } else if (subkeys[index]->noAnsiName) {
+    call.status = kNoUnicodeTranslation;
   } else if (subkeys[index]->name.size() + 1 > size) {
     // The name and its NUL must fit; the buffer is left alone otherwise.
     call.status = kMoreData;
@@ -284,6 +292,21 @@ long MemoryStore::CloseKey(Key key) {
   return Record(std::move(call));
 }
 
+bool MemoryStore::SameKeyName(const char* a, const char* b) {
+  return EqualsAsKeyName(codePage_, a, b);
+}
+
+bool MemoryStore::IsLeadByte(unsigned char c) { return IsLeadByteOfCodePage(codePage_, c); }
+
+void MemoryStore::PutKeyWithoutAnsiName(const std::string& parentPath) {
+  std::vector<std::string> names;
+  if (SplitPath(parentPath.c_str(), &names) != kStoreOk) return;
+  std::shared_ptr<Node> parent = FindOrCreate(names);
+  auto sub = std::make_shared<Node>(codePage_);
+  sub->noAnsiName = true;
+  parent->subkeys.insert(parent->subkeys.begin(), sub);  // listed first
+}
+
 void MemoryStore::PutKey(const std::string& path) {
   std::vector<std::string> names;
   if (SplitPath(path.c_str(), &names) == kStoreOk) FindOrCreate(names);
@@ -307,7 +330,7 @@ bool MemoryStore::RemoveValue(const std::string& path, const std::string& name) 
   std::vector<std::string> names;
   if (SplitPath(path.c_str(), &names) != kStoreOk) return false;
   std::shared_ptr<Node> node = Find(names);
-  return node && node->values.erase(Fold(name)) > 0;
+  return node && node->values.erase(Fold(codePage_, name)) > 0;
 }
 
 std::optional<MemoryStore::Value> MemoryStore::GetValue(const std::string& path,
@@ -363,14 +386,14 @@ std::vector<MemoryStore::Call> MemoryStore::SetValueCalls() const {
 void MemoryStore::FailOn(Op op, const std::string& path, long status) {
   std::vector<std::string> names;
   SplitPath(path.c_str(), &names);
-  faults_.push_back(Fault{op, FoldAll(names), true, "", status});
+  faults_.push_back(Fault{op, FoldAll(codePage_, names), true, "", status});
 }
 
 void MemoryStore::FailOnValue(Op op, const std::string& path, const std::string& valueName,
                               long status) {
   std::vector<std::string> names;
   SplitPath(path.c_str(), &names);
-  faults_.push_back(Fault{op, FoldAll(names), false, Fold(valueName), status});
+  faults_.push_back(Fault{op, FoldAll(codePage_, names), false, Fold(codePage_, valueName), status});
 }
 
 }  // namespace klangrid

@@ -24,6 +24,7 @@ class MemoryStore : public SettingsStore {
   static constexpr long kMoreData = 234;        // ERROR_MORE_DATA
   static constexpr long kNoMoreItems = 259;     // ERROR_NO_MORE_ITEMS
   static constexpr long kKeyDeleted = 1018;     // ERROR_KEY_DELETED
+  static constexpr long kNoUnicodeTranslation = kStoreNoAnsiName;
 
   enum class Op { CreateKey, OpenKey, QueryValue, SetValue, EnumKey, DeleteKey, CloseKey };
 
@@ -48,7 +49,9 @@ class MemoryStore : public SettingsStore {
     long status = 0;
   };
 
-  MemoryStore();
+  // Names are bytes of the code page given and compare by the portable rule
+  // of store/key_names.h (EqualsAsKeyName) in it.
+  explicit MemoryStore(unsigned codePage = 1252);
   ~MemoryStore() override;
   MemoryStore(const MemoryStore&) = delete;
   MemoryStore& operator=(const MemoryStore&) = delete;
@@ -64,6 +67,8 @@ class MemoryStore : public SettingsStore {
   long EnumKey(Key key, unsigned long index, char* buffer, unsigned long size) override;
   long DeleteKey(const char* path) override;
   long CloseKey(Key key) override;
+  bool SameKeyName(const char* a, const char* b) override;
+  bool IsLeadByte(unsigned char c) override;
 
   // Seeding and inspection, outside the log and the faults. Put and PutKey
   // create missing keys; Put replaces a value of the same name.
@@ -72,6 +77,10 @@ class MemoryStore : public SettingsStore {
            const std::vector<std::uint8_t>& data);
   // REG_SZ with its NUL.
   void PutText(const std::string& path, const std::string& name, const std::string& text);
+  // A subkey whose name the code page cannot spell, as another program may
+  // make through the wide registry functions: listed first, where EnumKey
+  // fails with kStoreNoAnsiName; no path reaches it.
+  void PutKeyWithoutAnsiName(const std::string& parentPath);
   bool RemoveValue(const std::string& path, const std::string& name);
   std::optional<std::vector<std::uint8_t>> Get(const std::string& path,
                                                const std::string& name) const;
@@ -130,6 +139,7 @@ class MemoryStore : public SettingsStore {
   long Record(Call call);
   Key NewHandle(std::shared_ptr<Node> node, const char* path, std::vector<std::string> names);
 
+  unsigned codePage_;
   std::shared_ptr<Node> root_;
   std::map<std::uintptr_t, Handle> handles_;
   std::uintptr_t nextHandle_ = 0x1000;

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "store/registry_layout.h"
+#include "store/scheme_operations.h"
 #include "tests/support/memory_store.h"
+#include "tests/support/store_seeding.h"
 
 namespace klangrid {
 namespace {
@@ -94,7 +96,9 @@ TEST(RegistryViewsStore, StartUpReadsTheViewOfTheRuleAndOkWritesEveryViewWithThe
     });
     EXPECT_EQ(tables.SlotOf(RowKind::Instrument, 0), c.in64 ? 2 : 1);
     EXPECT_EQ(name, active);
-    EXPECT_EQ(schemes, std::vector<std::string>{active});
+    // With the key in both views, the other view's schemes follow.
+    const std::vector<std::string> both = {"native", "wow"};
+    EXPECT_EQ(schemes, c.in32 && c.in64 ? both : std::vector<std::string>{active});
 
     EXPECT_EQ(registry.Ok(name), kStoreOk);
     Bytes written(kSchemeValueSize, 0);
@@ -123,8 +127,9 @@ TEST(RegistryViewsStore, KeepsItsViewAndReportsAMissedSecondWrite) {
   EXPECT_EQ(registry.store.ReadView(), View::k64Bit) << "kept for the session";
   registry.views[1].ClearFaults();
 
-  // Schemes and deletions stay in the view read.
-  EXPECT_EQ(DeleteSchemeKey(registry.store, "wow"), MemoryStore::kFileNotFound);
+  // A scheme of the other view is deleted where it lives.
+  EXPECT_EQ(DeleteSchemeKey(registry.store, "wow"), kStoreOk);
+  EXPECT_FALSE(registry.views[0].HasKey("SOFTWARE\\Kestro\\AudioDriver\\wow"));
 
   registry.views[0].FailOnValue(MemoryStore::Op::SetValue, kActiveKeyPath, "Instrument1");
   EXPECT_EQ(registry.Ok("native"), MemoryStore::kAccessDenied);
@@ -135,10 +140,61 @@ TEST(RegistryViewsStore, KeepsItsViewAndReportsAMissedSecondWrite) {
   registry.views[0].ClearFaults();
 
   // A key gone from the other view since start-up is not made again.
-  ASSERT_EQ(registry.views[0].DeleteKey("SOFTWARE\\Kestro\\AudioDriver\\wow"), kStoreOk);
   ASSERT_EQ(registry.views[0].DeleteKey(kActiveKeyPath), kStoreOk);
   EXPECT_EQ(registry.Ok("native"), kStoreOk);
   EXPECT_FALSE(registry.views[0].HasKey(kActiveKeyPath));
+}
+
+TEST(RegistryViewsStore, SchemesOfBothViewsAreListedAndEachIsUsedWhereItLives) {
+  using test::HoldsMaps;
+  using test::MapsWith;
+  using test::SchemePath;
+  constexpr int kViolin = 40;
+  TwoViews registry;
+  registry.SeedDriver(View::k64Bit, 2, "native");
+  registry.SeedDriver(View::k32Bit, 1, "old");
+  MemoryStore& view32 = registry.Of(View::k32Bit);
+  MemoryStore& view64 = registry.Of(View::k64Bit);
+  test::PutMaps(view32, SchemePath("old"), MapsWith(kViolin, 1));
+  test::PutMaps(view32, SchemePath("SHARED"), MapsWith(kViolin, 1));
+  test::PutMaps(view64, SchemePath("shared"), MapsWith(kViolin, 0));
+
+  // Listed after the read view's, a name both hold once; nothing is copied.
+  std::vector<std::string> listed;
+  char select[kSchemeNameSize];
+  ListSchemes(registry.store, "old", [&](const char* name) { listed.push_back(name); }, select);
+  EXPECT_EQ(listed, (std::vector<std::string>{"native", "shared", "old"}));
+  EXPECT_STREQ(select, "old");
+  EXPECT_FALSE(view64.HasKey(SchemePath("old")));
+
+  MapTables tables;
+  ASSERT_TRUE(LoadScheme(registry.store, "old", tables));
+  EXPECT_EQ(tables.SlotOf(RowKind::Instrument, kViolin), 1);
+  ASSERT_TRUE(LoadScheme(registry.store, "SHARED", tables));
+  EXPECT_EQ(tables.SlotOf(RowKind::Instrument, kViolin), 0) << "the read view's of the two";
+
+  // OK and Save As write the scheme where it is, and make it nowhere else.
+  EXPECT_EQ(ApplyConfiguration(registry.store, MapsWith(kViolin, 2), "old"), ApplyResult::kApplied);
+  EXPECT_TRUE(HoldsMaps(view32, SchemePath("old"), MapsWith(kViolin, 2)));
+  SaveAsTarget target;
+  ASSERT_TRUE(PrepareSaveAs(registry.store, "Old", &target));
+  EXPECT_TRUE(target.exists);
+  EXPECT_TRUE(SaveSchemeAs(registry.store, target, MapsWith(kViolin, 0)).saved);
+  EXPECT_TRUE(HoldsMaps(view32, SchemePath("old"), MapsWith(kViolin, 0)));
+  EXPECT_FALSE(view64.HasKey(SchemePath("old")));
+
+  // Delete takes the name from both views; a copy that stays is a failure.
+  view32.FailOn(MemoryStore::Op::DeleteKey, SchemePath("shared"));
+  EXPECT_FALSE(DeleteScheme(registry.store, "shared"));
+  view32.ClearFaults();
+  EXPECT_TRUE(DeleteScheme(registry.store, "shared"));
+  EXPECT_TRUE(DeleteScheme(registry.store, "old"));
+  EXPECT_FALSE(view32.HasKey(SchemePath("SHARED")));
+  EXPECT_FALSE(view32.HasKey(SchemePath("old")));
+  listed.clear();
+  ListSchemes(registry.store, "", [&](const char* name) { listed.push_back(name); }, select);
+  EXPECT_EQ(listed, std::vector<std::string>{"native"});
+  EXPECT_EQ(view32.OpenKeyCount() + view64.OpenKeyCount(), 0u);
 }
 
 TEST(RegistryViewsStore, OpeningTheDriversKeyBeyondTheTrackedHandlesFailsAndLeavesNothingOpen) {

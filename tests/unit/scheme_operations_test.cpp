@@ -40,6 +40,29 @@ TEST_F(SchemeOperations, StartUpSelectsTheSchemeTheStoredNameNamesAsTheRegistryW
   EXPECT_EQ(SelectedAtStartUp(""), "");
 }
 
+// Two Arabic words whose bytes differ where Windows-1252 has a case pair:
+// two keys in code page 1256, so neither stands for the other.
+TEST(SchemeOperationsInACodePage, NamesTheRegistryKeepsApartStayTwoSchemes) {
+  const char* const lahn = "\xE1\xCD\xE4";
+  const char* const layyin = "\xE1\xED\xE4";
+  MemoryStore store(1256);
+  PutMaps(store, SchemePath(lahn), MapsWith(kViolin, 1));
+  PutMaps(store, SchemePath(layyin), MapsWith(kViolin, 2));
+  std::vector<std::string> listed;
+  char select[kSchemeNameSize];
+  ListSchemes(store, lahn, [&](const char* name) { listed.push_back(name); }, select);
+  EXPECT_STREQ(select, lahn);
+  EXPECT_EQ(listed.size(), 2u);
+
+  SaveAsTarget target;
+  ASSERT_TRUE(PrepareSaveAs(store, "\xE1\xE3\xE4", &target));  // a third word
+  EXPECT_FALSE(target.exists);
+  EXPECT_TRUE(SaveSchemeAs(store, target, MapsWith(kViolin, 0)).saved);
+  EXPECT_TRUE(HoldsMaps(store, SchemePath(lahn), MapsWith(kViolin, 1)));
+  EXPECT_TRUE(HoldsMaps(store, SchemePath(layyin), MapsWith(kViolin, 2)));
+  EXPECT_EQ(store.SubkeyNames(kActiveKeyPath).size(), 3u);
+}
+
 TEST_F(SchemeOperations, AFullStoredNameThatMayBeALongerSchemeCutToFitSelectsNothing) {
   // "Scheme" holds 19 characters: OK with the longer one selected stores
   // its first 19, which must not select the shorter one at the next start.

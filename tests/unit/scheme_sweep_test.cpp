@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/text.h"
+#include "store/key_names.h"
 #include "store/scheme_operations.h"
 #include "tests/support/store_seeding.h"
 
@@ -23,7 +24,7 @@ using Op = MemoryStore::Op;
 using Snapshot = std::map<std::string, std::map<std::string, MemoryStore::Value>>;  // folded key path
 
 std::string Folded(std::string text) {
-  for (char& c : text) c = char(FoldKeyNameChar(static_cast<unsigned char>(c)));
+  for (char& c : text) c = char(FoldKeyNameChar(kCodePageWestern, static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -67,7 +68,7 @@ void Seed(MemoryStore& store) {
 
 bool Listed(const std::vector<std::string>& list, const std::string& name) {
   for (const std::string& entry : list)
-    if (EqualsAsKeyName(entry.c_str(), name.c_str())) return true;
+    if (EqualsAsKeyName(kCodePageWestern, entry.c_str(), name.c_str())) return true;
   return false;
 }
 

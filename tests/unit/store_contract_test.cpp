@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "store/registry_layout.h"
+#include "store/scheme_operations.h"
 #include "tests/support/memory_store.h"
 
 namespace klangrid {
@@ -28,6 +29,7 @@ constexpr unsigned long kOddType = 0x1234;  // no registry type; stored all the 
 struct MemoryBackend {
   static constexpr const char* kName = "Memory";
   SettingsStore& Store() { return store; }
+  void PutKeyWithoutAnsiName(const std::string& parent) { store.PutKeyWithoutAnsiName(parent); }
   MemoryStore store;
 };
 
@@ -47,6 +49,15 @@ struct RegistryBackend {
     RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
   }
   SettingsStore& Store() { return *store; }
+  // A key named, as another program may, by a letter outside the code page
+  // (A with macron; "Aria" is its best fit in Windows-1252). ASCII parent.
+  void PutKeyWithoutAnsiName(const std::string& parent) {
+    const std::wstring wide = std::wstring(parent.begin(), parent.end()) + L"\\\u0100ria";
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, wide.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS)
+      RegCloseKey(key);
+  }
   std::string path;
   HKEY root = nullptr;
   std::unique_ptr<RegistryStore> store;
@@ -174,6 +185,30 @@ TYPED_TEST(StoreContract, KeyNamesFoldEveryLetterOfTheCodePage) {
   this->MakeKey("S\\\xD7");
   EXPECT_FALSE(this->CanOpen("S\\\xF7"));
   EXPECT_EQ(this->Subkeys("S").size(), 6u);
+}
+
+TYPED_TEST(StoreContract, AKeyTheCodePageCannotNameIsNeitherListedNorTouched) {
+  const std::string driver = kActiveKeyPath;
+  this->MakeKey(driver + "\\aria");
+  this->MakeKey(driver + "\\zither");
+  this->backend.PutKeyWithoutAnsiName(driver);
+  std::vector<std::string> listed;
+  EnumerateSchemes(this->store, [&](const char* name) {
+    listed.push_back(name);
+    return true;
+  });
+  EXPECT_EQ(listed, (std::vector<std::string>{"aria", "zither"}));
+  // Deleting what the list shows, or the name a best fit would show, leaves
+  // that key as it was.
+  EXPECT_TRUE(DeleteScheme(this->store, "aria"));
+  DeleteScheme(this->store, "Aria");
+  ScopedKey key(this->store);
+  ASSERT_EQ(key.Open(kActiveKeyPath), kStoreOk);
+  char name[kSchemeNameSize];
+  int unnamed = 0;
+  for (unsigned long i = 0; i < 3; ++i)
+    unnamed += this->store.EnumKey(key.Get(), i, name, sizeof name) == kStoreNoAnsiName;
+  EXPECT_EQ(unnamed, 1);
 }
 
 TYPED_TEST(StoreContract, TrailingBackslashNamesTheSameKey) {
