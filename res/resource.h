@@ -20,6 +20,19 @@
 #define IDS_ROW_GROUP 201       // a family or all percussion with its numbers
 #define IDS_ALL_PERCUSSION 202  // the drum list's group
 
+// Schemes in files and the command line (string blocks of their own)
+#define IDS_EXPORT_SCHEMES 304    // system menu item
+#define IDS_IMPORT_SCHEMES 305    // system menu item
+#define IDS_REG_FILTER 306        // the file dialogs' filter, '|' between its parts
+#define IDS_EXPORT_FAILED 307
+#define IDS_READ_FAILED 308
+#define IDS_IMPORT_OVERWRITE 309  // %s: the names, one a line
+#define IDS_IMPORT_STOPPED 310    // %s: the scheme; %u, %u: written, in the file
+#define IDS_NOTHING_IMPORTED 311
+#define IDS_USAGE 312             // the command line's /? message
+#define IDS_USAGE_CAPTION 313
+#define IDS_FILE_ERROR 320        // + the reader's error number: "Line %u: ..."
+
 // Controls. Dialogs are separate id spaces, so 1007 serves two dialogs.
 #define IDC_INSTRUMENT_LIST 1002  // main dialog
 #define IDC_DRUM_LIST 1003        // main dialog

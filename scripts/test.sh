@@ -53,6 +53,9 @@ cmake --workflow --preset fuzz
 mkdir -p build/fuzz/corpus
 build/fuzz/tests/fuzz/startup_fuzzer -runs="$fuzz_runs" -seed=1 -max_len=4096 \
   build/fuzz/corpus tests/fuzz/seeds 2>&1 | tail -n 3
+mkdir -p build/fuzz/corpus_scheme_file
+build/fuzz/tests/fuzz/scheme_file_fuzzer -runs="$fuzz_runs" -seed=1 -max_len=4096 \
+  build/fuzz/corpus_scheme_file tests/fuzz/scheme_file_seeds 2>&1 | tail -n 3
 
 echo "== windows: $KLANGRID_WINDOWS_ARCH build under ${KLANGRID_WINE_ARCH#win}-bit Wine ($KLANGRID_WINDOWS_BUILD)"
 run_workflow "$KLANGRID_WINDOWS_PRESET" "$KLANGRID_WINDOWS_BUILD"

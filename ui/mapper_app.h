@@ -14,7 +14,12 @@ class MapperApp : public toolkit::Application {
   MapperApp(MapTables& tables, SettingsStore& store, MidiOutputEnumerator& outputs);
 
   // Runs the main dialog modally; false, since no message loop follows.
+  // One dialog at a time: while another process shows it, that one is
+  // brought to the front instead.
   bool InitInstance() override;
+
+  // Whether a process shows the main dialog now.
+  static bool DialogIsOpen();
 
  private:
   MapTables& tables_;

@@ -18,8 +18,25 @@ namespace {
 // Our own system-menu command; the system's own SC_ ids start at 0xF000,
 // and the low four bits of a WM_SYSCOMMAND id are the system's to use.
 constexpr UINT kAboutCommand = 0x0010;
+constexpr UINT kExportCommand = 0x0020;
+constexpr UINT kImportCommand = 0x0030;
 constexpr UINT kSysCommandIdMask = 0xFFF0;
-constexpr int kAboutTextSize = 64;
+constexpr int kMenuTextSize = 64;
+
+// Marks the program's main dialog, so a second start can find it.
+constexpr const char* kMainDialogMark = "Klangrid.MainDialog";
+
+void AppendSystemMenuItem(HMENU menu, UINT command, UINT textId) {
+  char text[kMenuTextSize] = {};
+  LoadStringA(GetModuleHandleA(nullptr), textId, text, sizeof text);
+  if (text[0] != '\0') AppendMenuA(menu, MF_STRING, command, text);
+}
+
+BOOL CALLBACK FindMainDialog(HWND window, LPARAM found) {
+  if (!GetPropA(window, kMainDialogMark)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
 
 }  // namespace
 
@@ -69,13 +86,14 @@ BOOL MapperDialog::OnInitDialog() {
   // Dialogs opened without an owner (About) are owned by this one.
   SetMainWindow(hwnd_);
 
-  char aboutText[kAboutTextSize] = {};
-  LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, aboutText, sizeof aboutText);
   HMENU systemMenu = GetSystemMenu(hwnd_, FALSE);
-  if (systemMenu && aboutText[0] != '\0') {
+  if (systemMenu) {
     AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(systemMenu, MF_STRING, kAboutCommand, aboutText);
+    AppendSystemMenuItem(systemMenu, kAboutCommand, IDS_ABOUTBOX);
+    AppendSystemMenuItem(systemMenu, kExportCommand, IDS_EXPORT_SCHEMES);
+    AppendSystemMenuItem(systemMenu, kImportCommand, IDS_IMPORT_SCHEMES);
   }
+  SetPropA(hwnd_, kMainDialogMark, hwnd_);
   bench::MarkStep("system-menu");
   const UINT dpi = toolkit::WindowDpi(hwnd_);
   SetIcons(dpi);
@@ -120,12 +138,21 @@ int MapperDialog::FindScheme(const char* name) const {
 }
 
 void MapperDialog::OnSysCommand(toolkit::Message& message) {
-  if ((UINT(message.wParam) & kSysCommandIdMask) == kAboutCommand) {
-    AboutDialog about;
-    about.DoModal();
-    return;
+  switch (UINT(message.wParam) & kSysCommandIdMask) {
+    case kAboutCommand: {
+      AboutDialog about;
+      about.DoModal();
+      return;
+    }
+    case kExportCommand:
+      OnExportSchemes();
+      return;
+    case kImportCommand:
+      OnImportSchemes();
+      return;
+    default:
+      message.handled = false;  // Move and Close as usual
   }
-  message.handled = false;  // Move and Close as usual
 }
 
 void MapperDialog::OnPaint(toolkit::Message& message) {
@@ -229,7 +256,18 @@ void MapperDialog::OnContextMenu(toolkit::Message& message) {
 void MapperDialog::OnDestroy(toolkit::Message& message) {
   // Later dialogs must not be owned by a window that is gone.
   if (MainWindow() == hwnd_) SetMainWindow(nullptr);
+  RemovePropA(hwnd_, kMainDialogMark);
   message.handled = false;
+}
+
+bool MapperDialog::BringOpenDialogToFront() {
+  HWND open = nullptr;
+  EnumWindows(FindMainDialog, reinterpret_cast<LPARAM>(&open));
+  if (!open) return false;
+  if (IsIconic(open)) ShowWindow(open, SW_RESTORE);
+  // Its Save As or warning, if one is up, is what wants the answer.
+  SetForegroundWindow(GetLastActivePopup(open));
+  return true;
 }
 
 }  // namespace klangrid::ui

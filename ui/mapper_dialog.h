@@ -16,6 +16,10 @@ class MapperDialog : public toolkit::Dialog {
                HWND owner = nullptr);
   ~MapperDialog() override;
 
+  // Brings the main dialog that is open (in any process of this desktop)
+  // to the front; false when none is open.
+  static bool BringOpenDialogToFront();
+
  protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(toolkit::DataExchange& dx) override;
@@ -62,6 +66,11 @@ class MapperDialog : public toolkit::Dialog {
   void ReportFailure(const char* text);
   // A list left rows out (see FillMapList).
   void ReportMapsNotShown();
+  // Schemes to and from a registry file, from the system menu (scheme_files.cpp).
+  void OnExportSchemes();
+  void OnImportSchemes();
+  // Lists a scheme not listed yet (compared as key names) and returns its entry.
+  int AddScheme(const char* name);
 
   MapTables& tables_;
   SettingsStore& store_;

@@ -61,14 +61,18 @@ void MapperDialog::OnSaveAs(toolkit::Message&) {
   if (result.listed) {
     // One entry per key: a scheme missing from the list (made since
     // start-up, or past an entry the list could not hold) is added once.
-    int index = FindScheme(target.name);
-    if (index < 0) {
-      SetSchemeControlsEnabled(true);
-      index = schemeList_.AddString(target.name);
-    }
-    schemeList_.SetCurSel(index);
+    schemeList_.SetCurSel(AddScheme(target.name));
   }
   if (!result.saved) ReportFailure(kSaveFailedText);
+}
+
+int MapperDialog::AddScheme(const char* name) {
+  int index = FindScheme(name);
+  if (index < 0) {
+    SetSchemeControlsEnabled(true);
+    index = schemeList_.AddString(name);
+  }
+  return index;
 }
 
 void MapperDialog::OnDeleteScheme(toolkit::Message&) {

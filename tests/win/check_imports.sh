@@ -4,7 +4,7 @@
 # machine lacks). Usage: check_imports.sh OBJDUMP PROGRAM...
 objdump="$1"
 shift
-allowed="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll version.dll winmm.dll"
+allowed="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll version.dll winmm.dll"
 status=0
 for program in "$@"; do
   dlls=$("$objdump" -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')

@@ -755,7 +755,7 @@ TEST_F(MainDialogTest, ChooseDeviceInTheMenuOpensTheDeviceDialog) {
 
 // ---- Window chores and leaving -------------------------------------------
 
-TEST_F(MainDialogTest, SystemMenuOffersAboutAfterASeparatorAndIdsUpTo0x1FOpenIt) {
+TEST_F(MainDialogTest, SystemMenuOffersAboutExportAndImportAfterASeparatorAndIdsUpTo0x1FOpenAbout) {
   int aboutShown = 0;
   for (int i = 0; i < 2; ++i) {
     Script().Then(IDD_ABOUTBOX, [&](toolkit::Dialog& d) {
@@ -766,15 +766,23 @@ TEST_F(MainDialogTest, SystemMenuOffersAboutAfterASeparatorAndIdsUpTo0x1FOpenIt)
   RunMainDialog([&](ui::MapperDialog&) {
     HMENU menu = GetSystemMenu(MainDialog(), FALSE);
     const int count = GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    EXPECT_EQ(GetMenuItemID(menu, count - 1), 0x0010u);
-    char text[64] = {};
-    GetMenuStringA(menu, UINT(count - 1), text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "&About Klangrid");
+    ASSERT_GE(count, 4);
+    const struct {
+      UINT id;
+      const wchar_t* text;
+    } kItems[] = {{0x0010, L"&About Klangrid"},
+                  {0x0020, L"&Export schemes\u2026"},
+                  {0x0030, L"&Import schemes\u2026"}};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(GetMenuItemID(menu, count - 3 + i), kItems[i].id);
+      wchar_t text[64] = {};
+      GetMenuStringW(menu, UINT(count - 3 + i), text, 64, MF_BYPOSITION);
+      EXPECT_STREQ(text, kItems[i].text);
+    }
     MENUITEMINFOA separator{};
     separator.cbSize = sizeof separator;
     separator.fMask = MIIM_FTYPE;
-    GetMenuItemInfoA(menu, UINT(count - 2), TRUE, &separator);
+    GetMenuItemInfoA(menu, UINT(count - 4), TRUE, &separator);
     EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
 
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x0010, 0);
