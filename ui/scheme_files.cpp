@@ -41,7 +41,13 @@ bool AskForFile(HWND owner, bool save, char (&path)[MAX_PATH]) {
   ask.lpstrDefExt = "reg";
   ask.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
               (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  return (save ? GetSaveFileNameA(&ask) : GetOpenFileNameA(&ask)) != FALSE;
+  // Loaded only when asked for, and kept: importing the common dialogs'
+  // library would load it and the shell behind it at every start.
+  using AskFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
+  HMODULE dialogs = LoadLibraryA("comdlg32.dll");
+  const auto askFor = reinterpret_cast<AskFunction>(reinterpret_cast<void*>(
+      dialogs ? GetProcAddress(dialogs, save ? "GetSaveFileNameA" : "GetOpenFileNameA") : nullptr));
+  return askFor && askFor(&ask) != FALSE;
 }
 
 }  // namespace
