@@ -11,21 +11,13 @@
 #include "model/text.h"
 #include "store/registry_layout.h"
 #include "store/scheme_transfer.h"
+#include "tests/fuzz/fuzz_check.h"
 #include "tests/support/memory_store.h"
 #include "tests/support/windows_1252.h"
 
 using namespace klangrid;
 
 namespace {
-
-#define CHECK(cond)                                                          \
-  do {                                                                       \
-    if (!(cond)) {                                                           \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, \
-                   #cond);                                                   \
-      std::abort();                                                          \
-    }                                                                        \
-  } while (0)
 
 bool SameRecord(const SchemeRecord& a, const SchemeRecord& b) {
   return std::strcmp(a.name, b.name) == 0 &&

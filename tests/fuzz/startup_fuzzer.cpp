@@ -14,6 +14,7 @@
 #include "devices/device_naming.h"
 #include "model/text.h"
 #include "store/registry_layout.h"
+#include "tests/fuzz/fuzz_check.h"
 #include "tests/support/bytes.h"
 #include "tests/support/fixed_device_list.h"
 #include "tests/support/memory_store.h"
@@ -21,15 +22,6 @@
 using namespace klangrid;
 
 namespace {
-
-#define CHECK(cond)                                                          \
-  do {                                                                       \
-    if (!(cond)) {                                                           \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, \
-                   #cond);                                                   \
-      std::abort();                                                          \
-    }                                                                        \
-  } while (0)
 
 using klangrid::test::Bytes;
 
