@@ -78,9 +78,10 @@ inline DialogScript::Action ChooseDevice(int slot, int button) {
   };
 }
 
-// While alive, answers the program's failure messages: each one the main
-// dialog owns is recorded and closed with its OK button. The timer is the
-// thread's, so it fires inside the message box's own modal loop.
+// While alive, answers the program's message boxes: each one the main
+// dialog owns is recorded and closed with button (OK unless told). Given a
+// path, it also answers the common file dialogs with that file name. The
+// timer is the thread's, so it fires inside their own modal loops.
 class MessageBoxAnswerer {
  public:
   struct Shown {
@@ -88,7 +89,8 @@ class MessageBoxAnswerer {
     HWND owner;
   };
 
-  MessageBoxAnswerer() {
+  explicit MessageBoxAnswerer(int button = IDOK, std::string path = "")
+      : button_(button), path_(std::move(path)) {
     current_ = this;
     timer_ = SetTimer(nullptr, 0, 20, Tick);
   }
@@ -99,6 +101,7 @@ class MessageBoxAnswerer {
   MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
   MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
 
+  int FileDialogs() const { return fileDialogs_; }
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
     for (const Shown& shown : shown_) texts.push_back(shown.text);
@@ -116,21 +119,37 @@ class MessageBoxAnswerer {
     GetClassNameA(hwnd, name, sizeof name);
     GetWindowTextA(hwnd, caption, sizeof caption);
     HWND owner = GetWindow(hwnd, GW_OWNER);
-    // The main dialog has no owner; the small dialogs have captions of
-    // their own. What is left with the main caption is a message box.
-    if (!current_ || std::strcmp(name, "#32770") != 0 || std::strcmp(caption, kMainCaption) != 0 ||
-        !owner || !IsWindowVisible(hwnd) || current_->answered_.count(hwnd)) {
+    // The main dialog has no owner.
+    if (!current_ || std::strcmp(name, "#32770") != 0 || !owner || !IsWindowVisible(hwnd) ||
+        current_->answered_.count(hwnd)) {
       return TRUE;
     }
-    char text[256] = {};
-    GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);  // the message's static
+    // The small dialogs have captions of their own. What is left with the
+    // main caption is a message box.
+    if (std::strcmp(caption, kMainCaption) == 0) {
+      char text[512] = {};
+      GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);  // the message's static
+      current_->answered_.insert(hwnd);
+      current_->shown_.push_back({text, owner});
+      PostButtonClick(hwnd, current_->button_);
+      return TRUE;
+    }
+    // A common file dialog's name field: a combo box (cmb13) in the newer
+    // dialogs, an edit (edt1) in others.
+    HWND field = GetDlgItem(hwnd, 0x47C);
+    if (!field) field = GetDlgItem(hwnd, 0x480);
+    if (current_->path_.empty() || !field) return TRUE;
     current_->answered_.insert(hwnd);
-    current_->shown_.push_back({text, owner});
-    PostButtonClick(hwnd, IDOK);
+    SetWindowTextA(field, current_->path_.c_str());
+    ++current_->fileDialogs_;
+    PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
     return TRUE;
   }
 
   static inline MessageBoxAnswerer* current_ = nullptr;
+  int button_;
+  std::string path_;
+  int fileDialogs_ = 0;
   UINT_PTR timer_ = 0;
   std::set<HWND> answered_;
   std::vector<Shown> shown_;

@@ -538,60 +538,6 @@ TEST_F(SchemeCommandsTest, OkWithTheSelectedSchemeKeyGoneWritesTheActiveKeyOnly)
 
 // ---- Export and Import from the system menu --------------------------------
 
-// Answers the common file dialogs the main dialog opens with a path, and
-// its message boxes with one button, recording their texts; from a thread
-// timer, so it runs inside their own modal loops.
-class FileDialogAnswerer {
- public:
-  FileDialogAnswerer(std::string path, int button) : path_(std::move(path)), button_(button) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 20, Tick);
-  }
-  ~FileDialogAnswerer() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  int fileDialogs = 0;
-  std::vector<std::string> messages;
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), Visit, 0);
-  }
-  static BOOL CALLBACK Visit(HWND hwnd, LPARAM) {
-    char name[16] = {};
-    char caption[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    GetWindowTextA(hwnd, caption, sizeof caption);
-    if (!current_ || std::strcmp(name, "#32770") != 0 || !GetWindow(hwnd, GW_OWNER) ||
-        !IsWindowVisible(hwnd) || !current_->answered_.insert(hwnd).second) {
-      return TRUE;
-    }
-    if (std::strcmp(caption, kMainCaption) == 0) {
-      char text[512] = {};
-      GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);
-      current_->messages.push_back(text);
-      PostButtonClick(hwnd, current_->button_);
-      return TRUE;
-    }
-    // The file name field: a combo box (cmb13) in the newer dialogs, an
-    // edit (edt1) in others.
-    HWND field = GetDlgItem(hwnd, 0x47C);
-    if (!field) field = GetDlgItem(hwnd, 0x480);
-    SetWindowTextA(field, current_->path_.c_str());
-    ++current_->fileDialogs;
-    PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
-    return TRUE;
-  }
-
-  static FileDialogAnswerer* current_;
-  std::string path_;
-  int button_;
-  UINT_PTR timer_ = 0;
-  std::set<HWND> answered_;
-};
-FileDialogAnswerer* FileDialogAnswerer::current_ = nullptr;
-
 TEST_F(SchemeCommandsTest, ExportThenImportFromTheSystemMenuRestoresTheSchemesAndAsksBeforeOverwriting) {
   PutScheme("blues", MapsWith(kViolin, 0));
   PutScheme("jazz", MapsWith(kViolin, 2));
@@ -605,10 +551,10 @@ TEST_F(SchemeCommandsTest, ExportThenImportFromTheSystemMenuRestoresTheSchemesAn
   ASSERT_EQ(CollectSchemes(store, nullptr, 0, schemes), kStoreOk);
   ASSERT_TRUE(WriteSchemeFile(schemes, host, expected));
 
-  FileDialogAnswerer answer(path, IDNO);
+  MessageBoxAnswerer answer(IDNO, path);
   RunMainDialog([&](ui::MapperDialog&) {
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x0020, 0);
-    ASSERT_TRUE(WaitFor([&] { return answer.fileDialogs == 1 && IsWindowEnabled(MainDialog()); }));
+    ASSERT_TRUE(WaitFor([&] { return answer.FileDialogs() == 1 && IsWindowEnabled(MainDialog()); }));
     ByteArray file;
     ASSERT_EQ(host.ReadWholeFile(path, file), 0);
     EXPECT_EQ(std::string(file.Data(), file.Data() + file.Size()),
@@ -617,20 +563,20 @@ TEST_F(SchemeCommandsTest, ExportThenImportFromTheSystemMenuRestoresTheSchemesAn
     // Both are there: the warning names them, and No writes nothing.
     store.ClearCalls();
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x0030, 0);
-    ASSERT_TRUE(WaitFor([&] { return answer.messages.size() == 1 && IsWindowEnabled(MainDialog()); }));
-    EXPECT_NE(answer.messages[0].find("blues\njazz\n"), std::string::npos) << answer.messages[0];
+    ASSERT_TRUE(WaitFor([&] { return answer.Texts().size() == 1 && IsWindowEnabled(MainDialog()); }));
+    EXPECT_NE(answer.Texts()[0].find("blues\njazz\n"), std::string::npos) << answer.Texts()[0];
     EXPECT_TRUE(store.SetValueCalls().empty());
 
     store.DeleteKey(SchemePath("blues").c_str());
     store.DeleteKey(SchemePath("jazz").c_str());
     PostMessageA(MainDialog(), WM_SYSCOMMAND, 0x0030, 0);
-    ASSERT_TRUE(WaitFor([&] { return answer.fileDialogs == 3 && IsWindowEnabled(MainDialog()); }));
+    ASSERT_TRUE(WaitFor([&] { return answer.FileDialogs() == 3 && IsWindowEnabled(MainDialog()); }));
     EXPECT_TRUE(WaitFor([&] { return store.HasKey(SchemePath("jazz")); }));
     EXPECT_TRUE(SameMaps(tables, MapsWith(kViolin, 2))) << "OK must not write the old maps back";
     EXPECT_EQ(DeviceShown(kViolin), kDefaultDeviceNames[2]);
     Leave();
   });
-  EXPECT_EQ(answer.messages.size(), 1u) << "no warning once the schemes are gone";
+  EXPECT_EQ(answer.Texts().size(), 1u) << "no warning once the schemes are gone";
   EXPECT_TRUE(HoldsMaps(store, SchemePath("blues"), MapsWith(kViolin, 0)));
   EXPECT_TRUE(HoldsMaps(store, SchemePath("jazz"), MapsWith(kViolin, 2)));
   DeleteFileA(path);
