@@ -8,10 +8,14 @@ namespace klangrid {
 
 namespace {
 
-constexpr long kNotReadable = 5;  // ERROR_ACCESS_DENIED
-
 bool IsSwitch(const char* arg, const char* name) {
   return arg[0] == '/' && EqualsIgnoreAsciiCase(arg + 1, name);
+}
+
+// What OK's outcome means for a script.
+int ExitCodeOf(ApplyResult result) {
+  if (result == ApplyResult::kApplied) return kExitOk;
+  return result == ApplyResult::kNoDriverKey ? kExitNotFound : kExitNotWritten;
 }
 
 int Apply(SettingsStore& store, const char* name) {
@@ -26,19 +30,13 @@ int Apply(SettingsStore& store, const char* name) {
   if (!listed[0]) return kExitNotFound;
   MapTables tables;
   if (!LoadScheme(store, listed, tables)) return kExitNotWritten;
-  switch (ApplyConfiguration(store, tables, listed)) {
-    case ApplyResult::kApplied: return kExitOk;
-    case ApplyResult::kNoDriverKey: return kExitNotFound;
-    default: return kExitNotWritten;
-  }
+  return ExitCodeOf(ApplyConfiguration(store, tables, listed));
 }
 
 int ApplyDefault(SettingsStore& store) {
   MapTables tables;
   LoadFactoryMaps(store, tables);
-  const ApplyResult result = ApplyConfiguration(store, tables, "");
-  if (result == ApplyResult::kApplied) return kExitOk;
-  return result == ApplyResult::kNoDriverKey ? kExitNotFound : kExitNotWritten;
+  return ExitCodeOf(ApplyConfiguration(store, tables, ""));
 }
 
 int List(SettingsStore& store, CommandHost& host) {
@@ -81,7 +79,7 @@ long CollectSchemes(SettingsStore& store, const char* const* names, int nameCoun
   out.Clear();
   PodArray<bool> found;
   for (int i = 0; i < nameCount; ++i) {
-    if (!found.Push(false)) return kNotReadable;
+    if (!found.Push(false)) return kStoreAccessDenied;
   }
   bool ok = true;
   EnumerateSchemes(store, [&](const char* name) {
@@ -98,13 +96,13 @@ long CollectSchemes(SettingsStore& store, const char* const* names, int nameCoun
     }
     return ok;
   });
-  if (!ok) return kNotReadable;
+  if (!ok) return kStoreAccessDenied;
   for (int i = 0; i < nameCount; ++i) {
     if (!found[i]) return kStoreNotFound;
   }
   for (std::size_t i = 0; i < out.Size(); ++i) {
     MapTables tables;
-    if (!LoadScheme(store, out[i].name, tables)) return kNotReadable;
+    if (!LoadScheme(store, out[i].name, tables)) return kStoreAccessDenied;
     MapsToRecord(tables, out[i]);
   }
   return kStoreOk;
@@ -160,10 +158,11 @@ int ParseCommandLine(int argc, const char* const* args, Command* command) {
       yes = true;
       continue;
     }
+    constexpr int kSwitchCount = int(sizeof kSwitches / sizeof kSwitches[0]);
     int known = 0;
-    while (known < 6 && !IsSwitch(arg, kSwitches[known].name)) ++known;
+    while (known < kSwitchCount && !IsSwitch(arg, kSwitches[known].name)) ++known;
     // An unknown switch, a word no switch takes, or a second action.
-    if (known == 6 || command->action != CommandAction::kDialog) return kExitBadSyntax;
+    if (known == kSwitchCount || command->action != CommandAction::kDialog) return kExitBadSyntax;
     const CommandAction action = command->action = kSwitches[known].action;
     const bool takesArgument = action == CommandAction::kApply ||
                                action == CommandAction::kExport || action == CommandAction::kImport;
